@@ -1,0 +1,196 @@
+#include "cli/cli.h"
+
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/probes.h"
+#include "support/test_support.h"
+
+namespace quillfern::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using quillfern::testing::ListTree;
+using quillfern::testing::ReadBytes;
+using quillfern::testing::TempFolder;
+
+struct Result {
+  int status;
+  std::string out, err;
+};
+
+Result RunWith(std::vector<std::string> args) {
+  args.insert(args.begin(), "quillfern-cli");
+  std::vector<const char*> argv;
+  for (const auto& a : args) argv.push_back(a.c_str());
+  std::ostringstream out, err;
+  const int status = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::string Line(const std::string& file, std::size_t n) {
+  return quillfern::testing::CrLfLines(ReadBytes(file)).at(n - 1);
+}
+
+const bool kNoHost = platform::FindHostApplication("excel.exe").empty();
+
+TEST(Cli, GeneratesExcel2002IntoANewFolderWithTheWarningAndSuccess) {
+  TempFolder temp;
+  const std::string dir = temp / "new" + platform::kPathDelimiter + "Project";
+  const Result r = RunWith({"-a", "Excel", "-V", "2002/XP", "-o", dir});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Excel 2002 COM Add-In generated successfully.\n");
+  if (kNoHost) {
+    EXPECT_EQ(r.err,
+              "warning: It does not appear that you have Excel installed.\n"
+              "warning: You might not be able to run and debug the Add-In on this computer.\n");
+  }
+  EXPECT_EQ(ListTree(dir), (std::set<std::string>{"ExcelAddin1.dof", "ExcelAddin1.dpr", "ExcelAddin1.tlb",
+                                                  "Install.bat", "Readme.txt", "Uninstall.bat", "Unit1.pas"}));
+  EXPECT_EQ(Line(dir + platform::kPathDelimiter + "Unit1.pas", 32), "  OfficeAddins, ExcelXP;");
+}
+
+TEST(Cli, DefaultsFollowTheChosenHostAndVersion) {
+  const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
+      {{}, {"AccessAddin1", "'New Access Add-In',", "'Microsoft Access 2000 COM Add-In',", "Access2000;"}},
+      {{"-a", "WORD", "-V", "xp"}, {"WordAddin1", "'New Word Add-In',", "'Microsoft Word 2002/XP COM Add-In',", "WordXP;"}},
+      {{"--app", "powerpoint", "--office-version", "2002"},
+       {"PowerPointAddin1", "'New PowerPoint Add-In',", "'Microsoft PowerPoint 2002/XP COM Add-In',", "MSPptXP;"}},
+  };
+  for (const auto& [args, expected] : cases) {
+    TempFolder dir;
+    std::vector<std::string> all = args;
+    all.insert(all.end(), {"-o", dir.str()});
+    const Result r = RunWith(all);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string unit = dir / "Unit1.pas";
+    EXPECT_TRUE(fs::exists(dir.path() / (expected[0] + ".dpr"))) << expected[0];
+    EXPECT_EQ(Line(unit, 119), std::string(29, ' ') + expected[1]);
+    EXPECT_EQ(Line(unit, 121), std::string(29, ' ') + expected[2]);
+    EXPECT_EQ(Line(unit, 32), "  OfficeAddins, " + expected[3]);
+    EXPECT_EQ(Line(unit, 124), std::string(29, ' ') + "HKEY_CURRENT_USER);");
+    EXPECT_EQ(Line(unit, 122), std::string(29, ' ') + "AddinLoadConnected or AddinLoadBootLoad,");
+  }
+}
+
+TEST(Cli, TheDefaultOutputFolderIsTheWorkingDirectory) {
+  TempFolder dir;
+  quillfern::testing::ScopedWorkingDirectory inside(dir.path());
+  ASSERT_EQ(RunWith({"-a", "Outlook"}).status, 0);
+  EXPECT_TRUE(fs::exists(dir.path() / "OutlookAddin1.dpr"));
+}
+
+TEST(Cli, HiveAndLoadOptionsReachTheUnit) {
+  TempFolder dir;
+  const Result r = RunWith({"--install-in", "hklm", "-l", "DemandLoad,connectFirstTime", "-o", dir.str()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Line(dir / "Unit1.pas", 122), std::string(29, ' ') + "AddinLoadDemandLoad or AddinLoadConnectFirstTime,");
+  EXPECT_EQ(Line(dir / "Unit1.pas", 124), std::string(29, ' ') + "HKEY_LOCAL_MACHINE);");
+  ASSERT_EQ(RunWith({"-l", "none", "--force", "-o", dir.str()}).status, 0);
+  EXPECT_EQ(Line(dir / "Unit1.pas", 122), std::string(29, ' ') + "AddinLoadDisconnected,");
+}
+
+TEST(Cli, RefusesAnExistingProjectUnlessForced) {
+  TempFolder dir;
+  ASSERT_EQ(RunWith({"-o", dir.str()}).status, 0);
+  const std::string before = ReadBytes(dir / "Unit1.pas");
+  const Result refused = RunWith({"-o", dir.str()});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find("error: Project alreary exists.\n"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("--force"), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir / "Unit1.pas"), before);
+  const Result forced = RunWith({"-o", dir.str(), "--force"});
+  EXPECT_EQ(forced.status, 0);
+  EXPECT_NE(ReadBytes(dir / "Unit1.pas"), before);
+}
+
+TEST(Cli, DryRunChecksAndListsButWritesAndCreatesNothing) {
+  TempFolder temp;
+  const std::string dir = temp / "not-yet";
+  const Result r = RunWith({"--dry-run", "-a", "Excel", "-o", dir});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(fs::exists(dir));
+  EXPECT_TRUE(ListTree(temp.path()).empty());
+  EXPECT_NE(r.out.find("would be created"), std::string::npos) << r.out;
+  for (const char* name : {"ExcelAddin1.dpr", "ExcelAddin1.tlb", "Unit1.pas", "Readme.txt"})
+    EXPECT_NE(r.out.find(dir + platform::kPathDelimiter + name), std::string::npos) << name;
+  if (kNoHost) {
+    EXPECT_NE(r.err.find("warning: It does not appear"), std::string::npos);
+  }
+
+  ASSERT_EQ(RunWith({"-a", "Excel", "-o", temp.str()}).status, 0);
+  const auto tree = ListTree(temp.path());
+  const Result again = RunWith({"--dry-run", "-a", "Excel", "-o", temp.str()});
+  EXPECT_EQ(again.status, 1) << "an existing project fails the dry run too";
+  const Result forced = RunWith({"--dry-run", "--force", "-a", "Excel", "-o", temp.str()});
+  EXPECT_EQ(forced.status, 0);
+  EXPECT_EQ(ListTree(temp.path()), tree);
+}
+
+struct BadInput {
+  std::vector<std::string> args;
+  int status;
+  const char* error;
+};
+
+TEST(Cli, ReportsBadInputsWithTheWizardsTextsAndExitStatus) {
+  TempFolder dir;
+  const BadInput cases[] = {
+      {{"-c", "1Addin"}, 2, "error: Class Name is not valid identifier.\n"},
+      {{"-c", ""}, 2, "error: Class Name is not valid identifier.\n"},
+      {{"-u", "Excel2000"}, 2, "error: Interface unit name is not valid.\n"},
+      {{"-u", "Excel 2000.pas"}, 2, "error: Interface unit name is not valid.\n"},
+      {{"-c", "1x", "-u", "bad"}, 2, "error: Class Name is not valid identifier.\n"},
+      {{"-a", "Visio"}, 2, "error: unknown host application 'Visio'"},
+      {{"-V", "2003"}, 2, "error: unknown Office version '2003'"},
+      {{"--install-in", "HKCR"}, 2, "error: unknown registry hive 'HKCR'"},
+      {{"-l", "connected,sometimes"}, 2, "error: unknown load behaviour 'sometimes'"},
+      {{"-l", ""}, 2, "error: unknown load behaviour ''"},
+      {{"--bogus"}, 2, "error: "},
+      {{"stray"}, 2, "error: "},
+      {{"-a"}, 2, "error: "},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-o", dir.str()});
+    const Result r = RunWith(args);
+    EXPECT_EQ(r.status, c.status) << c.args[0];
+    EXPECT_EQ(r.err.rfind(c.error, 0), 0u) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_TRUE(ListTree(dir.path()).empty());
+}
+
+TEST(Cli, ReportsFoldersItCannotCreateOrUse) {
+  TempFolder dir;
+  quillfern::testing::WriteBytes(dir / "file", "x");
+  const Result blocked = RunWith({"-o", dir / "file" + platform::kPathDelimiter + "sub"});
+  EXPECT_EQ(blocked.status, 1);
+  EXPECT_EQ(blocked.err, "error: Unable to create output folder.\n");
+  const Result root = RunWith({"-o", std::string(1, platform::kPathDelimiter)});
+  EXPECT_EQ(root.status, 1);
+  EXPECT_EQ(root.err, "error: Unable to create directory.\n");
+  fs::create_directories(dir.path() / "proj" / "Readme.txt");
+  const Result unwritable = RunWith({"-o", dir / "proj"});
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.err.find("error: Unable to write project files.\n"), std::string::npos);
+}
+
+TEST(Cli, ListsTheCatalogueAndAnswersHelpAndVersion) {
+  const Result list = RunWith({"--list"});
+  EXPECT_EQ(list.status, 0);
+  for (const char* text : {"Access", "msaccess.exe", "MSPpt2000.pas, MSPptXP.pas", "Versions: 2000, 2002/XP"})
+    EXPECT_NE(list.out.find(text), std::string::npos) << text;
+  const Result help = RunWith({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* text : {"--app", "--office-version", "--install-in", "--dry-run", "Exit status"})
+    EXPECT_NE(help.out.find(text), std::string::npos) << text;
+  const Result version = RunWith({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "quillfern-cli 1.0\n");
+}
+
+}  // namespace
+}  // namespace quillfern::cli

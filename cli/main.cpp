@@ -1,0 +1,5 @@
+#include <iostream>
+
+#include "cli/cli.h"
+
+int main(int argc, char** argv) { return quillfern::cli::RunCli(argc, argv, std::cout, std::cerr); }

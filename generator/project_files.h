@@ -1,0 +1,53 @@
+// The seven files of a generated project: built in memory, then written.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "generator/wizard_settings.h"
+
+namespace quillfern::generator {
+
+// One generated file.
+struct TAddInUnit {
+  std::string Content;   // every byte of the file; may hold zero bytes
+  std::string FileName;  // relative to the output folder
+};
+
+// Always seven entries, in writing order: .dpr, .dof, .tlb, Unit1.pas,
+// Install.bat, Uninstall.bat, Readme.txt.
+using ProjectFileSet = std::vector<TAddInUnit>;
+
+// Shows a warning and returns once the user has seen it.
+using WarningHook = std::function<void(const std::string& title, const std::string& text)>;
+
+// The values of one generation that come from the machine rather than the
+// settings.
+struct ProjectValues {
+  std::string AddInGuid;   // registry form, with braces
+  std::string HostPath;    // the host application, or empty
+  std::string SearchPath;  // the library folder beside the program
+  std::string DateText;    // when the read-me was built
+};
+
+// The file set for these settings and machine values. Pure apart from
+// LoadTemplate, which throws for a missing template.
+ProjectFileSet ComposeProjectFiles(const WizardSettings& settings, const ProjectValues& values);
+
+// Asks the machine for a GUID, the host application and the library path,
+// warns through Warn when the host is not installed, then composes the set.
+// Throws only for a missing template.
+ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHook& warn);
+
+// Writes the set into Folder in list order, replacing files of the same
+// names, and stops at the first file that cannot be written. True when all
+// seven were written; files written before a failure stay.
+bool WriteFileSet(const ProjectFileSet& files, const std::string& folder);
+
+// BuildProjectFiles, then WriteFileSet. A missing template propagates and
+// nothing is written.
+bool WriteProjectFiles(const WizardSettings& settings, const std::string& folder,
+                       const WarningHook& warn);
+
+}  // namespace quillfern::generator

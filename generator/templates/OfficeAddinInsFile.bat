@@ -1,0 +1,5 @@
+@echo off
+
+rem Install %OFFICEAPPNAME% %OFFICEAPPVERSION% COM Add-In
+
+regsvr32.exe %COMADDIN%

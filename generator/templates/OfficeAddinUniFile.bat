@@ -1,0 +1,5 @@
+@echo off
+
+rem Uninstall %OFFICEAPPNAME% %OFFICEAPPVERSION% COM Add-In
+
+regsvr32.exe /u %COMADDIN%

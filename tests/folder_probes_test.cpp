@@ -1,0 +1,147 @@
+// The folder probes on real folders; the same tests run on every system.
+#include <gtest/gtest.h>
+
+#include "platform/probes.h"
+#include "support/test_support.h"
+
+namespace quillfern::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using quillfern::testing::ListTree;
+using quillfern::testing::ScopedWorkingDirectory;
+using quillfern::testing::TempFolder;
+
+const std::string kSep(1, kPathDelimiter);
+
+TEST(FolderExists, TellsFoldersFromFilesAndNothing) {
+  TempFolder dir;
+  quillfern::testing::WriteBytes(dir / "file", "x");
+  EXPECT_TRUE(FolderExists(dir.str()));
+  EXPECT_TRUE(FolderExists(dir.str() + kSep));
+  EXPECT_FALSE(FolderExists(dir / "file"));
+  EXPECT_FALSE(FolderExists(dir / "missing"));
+  EXPECT_FALSE(FolderExists(""));
+  EXPECT_TRUE(FileExists(dir / "file"));
+  EXPECT_FALSE(FileExists(dir.str()));
+  EXPECT_FALSE(FileExists(dir / "missing"));
+}
+
+TEST(FolderPart, KeepsTheSeparatorAndIsEmptyWithoutOne) {
+  EXPECT_EQ(FolderPart("a" + kSep + "b" + kSep + "c.exe"), "a" + kSep + "b" + kSep);
+  EXPECT_EQ(FolderPart("c.exe"), "");
+  EXPECT_EQ(FolderPart(kSep), kSep);
+}
+
+TEST(CreateFolderPath, CreatesEveryMissingParentInOrder) {
+  TempFolder dir;
+  const std::string deep = dir / "A" + kSep + "B" + kSep + "C";
+  EXPECT_TRUE(CreateFolderPath(deep));
+  EXPECT_TRUE(fs::is_directory(deep));
+  EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"A/", "A/B/", "A/B/C/"}));
+}
+
+TEST(CreateFolderPath, AcceptsAnExistingFolderAndATrailingSeparatorWithoutChange) {
+  TempFolder dir;
+  quillfern::testing::WriteBytes(dir / "keep", "x");
+  EXPECT_TRUE(CreateFolderPath(dir.str()));
+  EXPECT_TRUE(CreateFolderPath(dir.str() + kSep));
+  EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"keep"}));
+  EXPECT_TRUE(CreateFolderPath(dir / "new" + kSep));
+  EXPECT_TRUE(fs::is_directory(dir.path() / "new"));
+}
+
+TEST(CreateFolderPath, FailsWhereAFileStandsAndKeepsWhatItMadeBefore) {
+  TempFolder dir;
+  quillfern::testing::WriteBytes(dir / "file", "x");
+  EXPECT_FALSE(CreateFolderPath(dir / "file"));
+  EXPECT_FALSE(CreateFolderPath(dir / "file" + kSep + "sub"));
+  EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"file"}));
+}
+
+TEST(CreateFolderPath, RefusesTheEmptyPathWithItsError) {
+  try {
+    CreateFolderPath("");
+    FAIL() << "no exception";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Unable to create directory");
+  }
+}
+
+TEST(CreateFolderPath, CreatesShortAndOnePartRelativeNamesInTheWorkingDirectory) {
+  TempFolder dir;
+  ScopedWorkingDirectory inside(dir.path());
+  for (const char* name : {"a", "ab", "abc"}) {
+    EXPECT_TRUE(CreateFolderPath(name)) << name;
+    EXPECT_TRUE(fs::is_directory(dir.path() / name)) << name;
+  }
+  EXPECT_TRUE(CreateFolderPath("x" + kSep + "y"));
+  EXPECT_TRUE(fs::is_directory(dir.path() / "x" / "y"));
+}
+
+TEST(CreateFolderPath, TakesTheRootAsExisting) {
+  EXPECT_TRUE(CreateFolderPath(kSep));
+}
+
+TEST(IsFolderWriteProtected, ProbesAnOrdinaryFolderAndLeavesNothingBehind) {
+  TempFolder dir;
+  EXPECT_FALSE(IsFolderWriteProtected(dir.str()));
+  EXPECT_FALSE(IsFolderWriteProtected(dir.str() + kSep));
+  EXPECT_TRUE(ListTree(dir.path()).empty());
+}
+
+TEST(IsFolderWriteProtected, CallsAMissingFolderProtected) {
+  TempFolder dir;
+  EXPECT_TRUE(IsFolderWriteProtected(dir / "missing"));
+  EXPECT_FALSE(fs::exists(dir.path() / "missing"));
+}
+
+TEST(WriteWholeFile, WritesAllBytesAndTruncatesALongerFile) {
+  TempFolder dir;
+  const std::string bytes("MSFT\x02\x00\x01\x00", 8);
+  quillfern::testing::WriteBytes(dir / "f", std::string(100, 'x'));
+  ASSERT_TRUE(WriteWholeFile(dir / "f", bytes));
+  EXPECT_EQ(quillfern::testing::ReadBytes(dir / "f"), bytes);
+  ASSERT_TRUE(WriteWholeFile(dir / "empty", ""));
+  EXPECT_EQ(fs::file_size(dir.path() / "empty"), 0u);
+  EXPECT_FALSE(WriteWholeFile(dir / "no" + kSep + "f", bytes));
+}
+
+TEST(NewGuidText, IsInRegistryFormAndFreshEachTime) {
+  const std::string a = NewGuidText(), b = NewGuidText();
+  ASSERT_EQ(a.size(), 38u);
+  EXPECT_NE(a, b);
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const char c = a[i];
+    if (i == 0) EXPECT_EQ(c, '{');
+    else if (i == 37) EXPECT_EQ(c, '}');
+    else if (i == 9 || i == 14 || i == 19 || i == 24) EXPECT_EQ(c, '-') << a;
+    else EXPECT_TRUE((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) << a;
+  }
+}
+
+TEST(DateTimeText, LeavesTheTimeOutAtMidnightOnly) {
+  const std::string midnight = DateTimeText({2026, 12, 9, 0, 0, 0});
+  const std::string second = DateTimeText({2026, 12, 9, 0, 0, 1});
+  EXPECT_FALSE(midnight.empty());
+  EXPECT_EQ(midnight.find(' '), std::string::npos) << midnight;
+  EXPECT_EQ(second.substr(0, midnight.size() + 1), midnight + " ") << second;
+  EXPECT_GT(second.size(), midnight.size() + 1);
+}
+
+TEST(LibrarySearchPath, IsTheProgramFolderAndLibraryFilesWithOneSeparator) {
+  const std::string path = LibrarySearchPath();
+  const std::string tail = kSep + "LibraryFiles";
+  ASSERT_GT(path.size(), tail.size());
+  EXPECT_EQ(path.substr(path.size() - tail.size()), tail);
+  EXPECT_NE(path[path.size() - tail.size() - 1], kPathDelimiter);
+  EXPECT_TRUE(FolderExists(FolderPart(path))) << path;
+}
+
+TEST(AnsiUpperCase, KeepsTheLengthAndRaisesLetters) {
+  EXPECT_EQ(AnsiUpperCase("%classname% x1_"), "%CLASSNAME% X1_");
+  EXPECT_EQ(AnsiUpperCase(std::string("a\0b", 3)), std::string("A\0B", 3));
+}
+
+}  // namespace
+}  // namespace quillfern::platform
