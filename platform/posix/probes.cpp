@@ -11,9 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <iomanip>
-#include <locale>
-#include <sstream>
+#include <locale.h>
 #include <stdexcept>
 #include <vector>
 
@@ -56,13 +54,27 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-std::locale UserLocale() {
-  try {
-    return std::locale("");
-  } catch (const std::runtime_error&) {
-    return std::locale::classic();  // the environment names a locale that is not installed
+// The user's time formats (LC_TIME from the environment), falling back to
+// the C locale when the environment names one that is not installed.
+class TimeLocale {
+ public:
+  TimeLocale() : locale_(::newlocale(LC_TIME_MASK, "", nullptr)) {
+    if (!locale_) locale_ = ::newlocale(LC_TIME_MASK, "C", nullptr);
   }
-}
+  TimeLocale(const TimeLocale&) = delete;
+  TimeLocale& operator=(const TimeLocale&) = delete;
+  ~TimeLocale() {
+    if (locale_) ::freelocale(locale_);
+  }
+  std::string Format(const char* format, const std::tm& when) const {
+    char text[256];
+    const std::size_t n = locale_ ? ::strftime_l(text, sizeof text, format, &when, locale_) : 0;
+    return std::string(text, n);
+  }
+
+ private:
+  locale_t locale_;
+};
 
 }  // namespace
 
@@ -153,11 +165,10 @@ std::string DateTimeText(const LocalDateTime& when) {
   tm.tm_min = when.minute;
   tm.tm_sec = when.second;
   tm.tm_isdst = -1;
-  std::ostringstream text;
-  text.imbue(UserLocale());
-  text << std::put_time(&tm, "%x");
-  if (when.hour != 0 || when.minute != 0 || when.second != 0) text << ' ' << std::put_time(&tm, "%X");
-  return text.str();
+  const TimeLocale user;
+  std::string text = user.Format("%x", tm);
+  if (when.hour != 0 || when.minute != 0 || when.second != 0) text += ' ' + user.Format("%X", tm);
+  return text;
 }
 
 std::string AnsiUpperCase(std::string_view text) {
