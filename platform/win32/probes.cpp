@@ -1,0 +1,182 @@
+// The environment probes on Win32, through the ANSI forms of the calls so
+// that paths and texts stay in the system code page.
+#include <objbase.h>
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/probes.h"
+#include "platform/win32/scoped.h"
+
+namespace quillfern::platform {
+
+const char kPathDelimiter = '\\';
+
+namespace {
+
+using win32::ScopedErrorMode;
+using win32::ScopedFile;
+using win32::ScopedFind;
+using win32::ScopedKey;
+
+constexpr DWORD kPathBuffer = MAX_PATH + 1;
+constexpr char kAppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+// The key's unnamed value when it is a non-empty string, up to its first NUL.
+std::string ReadDefaultString(HKEY key) {
+  DWORD type = 0, size = 0;
+  if (::RegQueryValueExA(key, "", nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0)
+    return {};
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
+  std::vector<char> data(size + 1, '\0');  // the stored value need not end in NUL
+  if (::RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+      ERROR_SUCCESS)
+    return {};
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
+  return std::string(data.data());
+}
+
+// GetLongPathNameA is looked up at run time: systems before Windows 98 and
+// NT 5 lack it, and then the path stays as read.
+std::string LongPathOf(const std::string& path) {
+  using GetLongPathNameFn = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
+  const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  const auto getLongPathName =
+      kernel ? reinterpret_cast<GetLongPathNameFn>(
+                   reinterpret_cast<void*>(::GetProcAddress(kernel, "GetLongPathNameA")))
+             : nullptr;
+  if (!getLongPathName) return path;
+  char buffer[kPathBuffer] = {};
+  const DWORD n = getLongPathName(path.c_str(), buffer, kPathBuffer);
+  return n > 0 && n < kPathBuffer ? std::string(buffer, n) : path;
+}
+
+}  // namespace
+
+std::string FolderPart(std::string_view path) {
+  // On double-byte code pages a '\' can be the second byte of a character.
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const char c = path[i];
+    if (::IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < path.size()) {
+      ++i;
+      continue;
+    }
+    if (c == '\\' || c == ':') end = i + 1;
+  }
+  return std::string(path.substr(0, end));
+}
+
+std::string FindHostApplication(const std::string& exeName) {
+  std::string result;
+  {
+    ScopedKey key;
+    const std::string name = kAppPathsKey + exeName;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, name.c_str(), 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
+      return {};
+    result = ReadDefaultString(key.get());
+    if (!result.empty() && !FileExists(result)) result.clear();
+  }
+  return result.empty() ? result : LongPathOf(result);
+}
+
+bool FolderExists(const std::string& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FileExists(const std::string& path) {
+  if (path.empty()) return false;
+  WIN32_FIND_DATAA found{};
+  ScopedFind search(::FindFirstFileA(path.c_str(), &found));
+  return search && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool MakeFolder(const std::string& path) { return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
+
+bool IsVolumeRoot(std::string_view path) {
+  return path.empty() || (path.size() == 2 && path[1] == ':');
+}
+
+bool IsFolderWriteProtected(const std::string& folder) {
+  // A drive without a medium or a write-protected one answers with an
+  // error code instead of a system dialog.
+  const ScopedErrorMode quiet(SEM_FAILCRITICALERRORS);
+  std::string dir = folder;
+  if (dir.empty() || dir.back() != '\\') dir += '\\';
+  char probe[kPathBuffer] = {};
+  if (::GetTempFileNameA(dir.c_str(), "RWRO", 0, probe) == 0) return true;
+  return ::DeleteFileA(probe) == FALSE;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view content) {
+  ScopedFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  const bool ok = content.empty() ||
+                  (::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                               nullptr) != FALSE &&
+                   written == content.size());
+  return file.Reset() && ok;
+}
+
+std::string LibrarySearchPath() {
+  char self[kPathBuffer] = {};
+  const DWORD n = ::GetModuleFileNameA(nullptr, self, kPathBuffer);
+  return FolderPart(std::string(self, n < kPathBuffer ? n : 0)) + "LibraryFiles";
+}
+
+std::string NewGuidText() {
+  GUID guid{};
+  ::CoCreateGuid(&guid);
+  LPOLESTR wide = nullptr;
+  if (FAILED(::StringFromCLSID(guid, &wide)) || !wide) throw std::runtime_error("Unable to create a GUID");
+  std::string text;
+  for (const wchar_t* c = wide; *c; ++c) text += static_cast<char>(*c);  // hex digits, braces, hyphens
+  ::CoTaskMemFree(wide);
+  return text;
+}
+
+LocalDateTime Now() {
+  SYSTEMTIME t{};
+  ::GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+std::string DateTimeText(const LocalDateTime& when) {
+  SYSTEMTIME t{};
+  t.wYear = static_cast<WORD>(when.year);
+  t.wMonth = static_cast<WORD>(when.month);
+  t.wDay = static_cast<WORD>(when.day);
+  t.wHour = static_cast<WORD>(when.hour);
+  t.wMinute = static_cast<WORD>(when.minute);
+  t.wSecond = static_cast<WORD>(when.second);
+  char date[128] = {}, time[128] = {};
+  const int dn = ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, sizeof date);
+  std::string text(date, dn > 0 ? dn - 1 : 0);
+  if (when.hour != 0 || when.minute != 0 || when.second != 0) {
+    const int tn = ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &t, nullptr, time, sizeof time);
+    text += ' ' + std::string(time, tn > 0 ? tn - 1 : 0);
+  }
+  return text;
+}
+
+std::string AnsiUpperCase(std::string_view text) {
+  std::string upper(text);
+  if (!upper.empty()) ::CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+  return upper;
+}
+
+std::string CurrentDirectory() {
+  const DWORD needed = ::GetCurrentDirectoryA(0, nullptr);
+  std::string dir(needed, '\0');
+  const DWORD n = ::GetCurrentDirectoryA(needed, dir.data());
+  dir.resize(n < needed ? n : 0);
+  return dir;
+}
+
+}  // namespace quillfern::platform
