@@ -48,8 +48,15 @@ bool IsFolderWriteProtected(const std::string& folder);
 // written.
 bool WriteWholeFile(const std::string& path, std::string_view content);
 
+// The program's own full path name; empty if the system cannot tell.
+std::string ProgramPath();
+
 // The program's own folder followed by "LibraryFiles", with no trailing separator.
 std::string LibrarySearchPath();
+
+// Path with its extension (from the last "." after the last separator)
+// replaced by Extension, or Extension appended when it has none.
+std::string ChangeFileExt(const std::string& path, const std::string& extension);
 
 // A fresh class identifier in registry form: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 std::string NewGuidText();

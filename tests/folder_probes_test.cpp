@@ -138,6 +138,14 @@ TEST(LibrarySearchPath, IsTheProgramFolderAndLibraryFilesWithOneSeparator) {
   EXPECT_TRUE(FolderExists(FolderPart(path))) << path;
 }
 
+TEST(ChangeFileExt, ReplacesOnlyTheLastNamesExtension) {
+  const std::string d = kSep;
+  EXPECT_EQ(ChangeFileExt("tools" + d + "wizard.exe", ".chm"), "tools" + d + "wizard.chm");
+  EXPECT_EQ(ChangeFileExt("tools" + d + "wizard", ".chm"), "tools" + d + "wizard.chm");
+  EXPECT_EQ(ChangeFileExt("my.tools" + d + "wizard", ".chm"), "my.tools" + d + "wizard.chm");
+  EXPECT_EQ(ChangeFileExt("a.b.exe", ".chm"), "a.b.chm");
+}
+
 TEST(AnsiUpperCase, KeepsTheLengthAndRaisesLetters) {
   EXPECT_EQ(AnsiUpperCase("%classname% x1_"), "%CLASSNAME% X1_");
   EXPECT_EQ(AnsiUpperCase(std::string("a\0b", 3)), std::string("A\0B", 3));

@@ -120,11 +120,10 @@ bool WriteWholeFile(const std::string& path, std::string_view content) {
   return file.Close() && written;
 }
 
-std::string LibrarySearchPath() {
+std::string ProgramPath() {
   std::array<char, 4096> buffer{};
-  const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  const std::string self = n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : "";
-  return FolderPart(self) + "LibraryFiles";
+  const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+  return n > 0 && n < static_cast<ssize_t>(buffer.size()) ? std::string(buffer.data(), static_cast<std::size_t>(n)) : "";
 }
 
 std::string NewGuidText() {

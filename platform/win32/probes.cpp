@@ -124,10 +124,10 @@ bool WriteWholeFile(const std::string& path, std::string_view content) {
   return file.Reset() && ok;
 }
 
-std::string LibrarySearchPath() {
+std::string ProgramPath() {
   char self[kPathBuffer] = {};
   const DWORD n = ::GetModuleFileNameA(nullptr, self, kPathBuffer);
-  return FolderPart(std::string(self, n < kPathBuffer ? n : 0)) + "LibraryFiles";
+  return std::string(self, n < kPathBuffer ? n : 0);
 }
 
 std::string NewGuidText() {

@@ -1,4 +1,5 @@
-// CreateFolderPath, built on the per-system primitives of probes.h.
+// The probes that are the same on every system, built on the per-system
+// primitives of probes.h.
 #include <stdexcept>
 
 #include "platform/probes.h"
@@ -21,6 +22,15 @@ bool CreateFolderPath(const std::string& requested) {
   // A relative one-part name: its parent is the working directory, which exists.
   if (parent.empty()) return MakeFolder(path);
   return CreateFolderPath(parent) && MakeFolder(path);
+}
+
+std::string LibrarySearchPath() { return FolderPart(ProgramPath()) + "LibraryFiles"; }
+
+std::string ChangeFileExt(const std::string& path, const std::string& extension) {
+  const std::size_t folderEnd = FolderPart(path).size();
+  const std::size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || dot < folderEnd) return path + extension;
+  return path.substr(0, dot) + extension;
 }
 
 }  // namespace quillfern::platform

@@ -1,0 +1,133 @@
+// The shell's folder picker, document opening and help, on Win32.
+#include <shlobj.h>
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/probes.h"
+#include "platform/shell.h"
+#include "platform/win32/scoped.h"
+
+namespace quillfern::platform {
+
+namespace {
+
+using win32::ScopedErrorMode;
+
+// The shell's task allocator, released when the owner goes.
+struct MallocRelease {
+  void operator()(IMalloc* allocator) const { allocator->Release(); }
+};
+using ShellMalloc = std::unique_ptr<IMalloc, MallocRelease>;
+
+// Memory from the shell's allocator (a buffer or an item list), freed through it.
+class ShellMemory {
+ public:
+  ShellMemory(IMalloc* allocator, void* memory) : allocator_(allocator), memory_(memory) {}
+  ShellMemory(const ShellMemory&) = delete;
+  ShellMemory& operator=(const ShellMemory&) = delete;
+  ~ShellMemory() {
+    if (memory_) allocator_->Free(memory_);
+  }
+  template <typename T>
+  T* as() const { return static_cast<T*>(memory_); }
+
+ private:
+  IMalloc* allocator_;
+  void* memory_;
+};
+
+// Disables the visible, enabled top-level windows of this thread and
+// enables exactly those again when it goes.
+class DisabledThreadWindows {
+ public:
+  DisabledThreadWindows() {
+    ::EnumThreadWindows(::GetCurrentThreadId(), &DisabledThreadWindows::Disable,
+                        reinterpret_cast<LPARAM>(&windows_));
+  }
+  DisabledThreadWindows(const DisabledThreadWindows&) = delete;
+  DisabledThreadWindows& operator=(const DisabledThreadWindows&) = delete;
+  ~DisabledThreadWindows() {
+    for (HWND window : windows_) ::EnableWindow(window, TRUE);
+  }
+
+ private:
+  static BOOL CALLBACK Disable(HWND window, LPARAM list) {
+    if (::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+      reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+      ::EnableWindow(window, FALSE);
+    }
+    return TRUE;
+  }
+  std::vector<HWND> windows_;
+};
+
+int CALLBACK SelectInitialFolder(HWND picker, UINT message, LPARAM, LPARAM data) {
+  if (message == BFFM_INITIALIZED && data) ::SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, data);
+  return 0;
+}
+
+// The root folder as an item list from the desktop folder, or none.
+LPITEMIDLIST ParseRoot(HWND owner, const std::wstring& root) {
+  if (root.empty()) return nullptr;
+  IShellFolder* desktop = nullptr;
+  if (FAILED(::SHGetDesktopFolder(&desktop)) || !desktop) return nullptr;
+  std::wstring name = root;  // ParseDisplayName wants a writable string
+  LPITEMIDLIST list = nullptr;
+  ULONG eaten = 0, attributes = 0;
+  if (FAILED(desktop->ParseDisplayName(owner, nullptr, name.data(), &eaten, &list, &attributes))) list = nullptr;
+  desktop->Release();
+  return list;
+}
+
+}  // namespace
+
+bool BrowseForFolder(WindowHandle ownerHandle, const std::string& title, const std::wstring& root,
+                     std::string& folder) {
+  const HWND owner = static_cast<HWND>(ownerHandle);
+  if (!FolderExists(folder)) folder.clear();
+
+  IMalloc* rawAllocator = nullptr;
+  if (FAILED(::SHGetMalloc(&rawAllocator)) || !rawAllocator) return false;
+  const ShellMalloc allocator(rawAllocator);
+  const ShellMemory displayName(allocator.get(), allocator->Alloc(MAX_PATH));
+  if (!displayName.as<char>()) return false;
+  const ShellMemory rootList(allocator.get(), ParseRoot(owner, root));
+
+  BROWSEINFOA info{};
+  info.hwndOwner = owner;
+  info.pidlRoot = rootList.as<ITEMIDLIST>();
+  info.pszDisplayName = displayName.as<char>();
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  if (!folder.empty()) {
+    info.lpfn = &SelectInitialFolder;
+    info.lParam = reinterpret_cast<LPARAM>(folder.c_str());
+  }
+
+  LPITEMIDLIST chosen = nullptr;
+  {
+    const DisabledThreadWindows disabled;
+    const ScopedErrorMode quiet(SEM_FAILCRITICALERRORS);
+    chosen = ::SHBrowseForFolderA(&info);
+  }
+  if (!chosen) return false;
+  const ShellMemory chosenList(allocator.get(), chosen);
+  char* path = displayName.as<char>();
+  path[0] = '\0';
+  ::SHGetPathFromIDListA(chosen, path);
+  folder = path;
+  return true;
+}
+
+bool ShellOpenFile(const std::string& fileName, const std::string& parameters) {
+  const std::string directory = FolderPart(fileName);
+  const HINSTANCE result = ::ShellExecuteA(::GetActiveWindow(), "Open", fileName.c_str(),
+                                           parameters.c_str(), directory.c_str(), SW_SHOWNORMAL);
+  return reinterpret_cast<ULONG_PTR>(result) > 32;
+}
+
+void ShowHelpFile() { ShellOpenFile(ChangeFileExt(ProgramPath(), ".chm"), ""); }
+
+}  // namespace quillfern::platform
