@@ -1,0 +1,441 @@
+// The wizard dialog, driven from outside as a user drives it.
+#include <algorithm>
+#include <array>
+#include <map>
+
+#include "dialog/wizard_test_support.h"
+
+namespace quillfern::testing {
+namespace {
+
+using namespace quillfern::wizard::win32;
+namespace fs = std::filesystem;
+
+TEST_F(WizardTest, StartsWithTheDefaultsOfAccess2000AndTheFocusOnTheApplicationList) {
+  ASSERT_TRUE(wizard.window());
+  EXPECT_EQ(WindowTextOf(wizard.window()), kCaption);
+  EXPECT_EQ(wizard.Selection(cbTargetApp), 0);
+  EXPECT_EQ(wizard.Text(cbTargetApp), "Access");
+  EXPECT_EQ(wizard.Selection(cbTargetVersion), 0);
+  EXPECT_EQ(wizard.Text(cbTargetVersion), "2000");
+  EXPECT_EQ(wizard.Text(edtWrapper), "Access2000.pas");
+  EXPECT_TRUE(wizard.Checked(rbInstallHKCU));
+  EXPECT_FALSE(wizard.Checked(rbInstallHKLM));
+  EXPECT_TRUE(wizard.Checked(chkLoadConnected));
+  EXPECT_TRUE(wizard.Checked(chkLoadBootLoad));
+  EXPECT_FALSE(wizard.Checked(chkLoadDemandLoad));
+  EXPECT_FALSE(wizard.Checked(chkLoadConnectFirstTime));
+  EXPECT_EQ(wizard.Text(edtFriendlyName), "New Access Add-In");
+  EXPECT_EQ(wizard.Text(edtClassName), "AccessAddin1");
+  EXPECT_EQ(wizard.Text(edtDescription), "Microsoft Access 2000 COM Add-In");
+  EXPECT_EQ(wizard.Text(edtFolder), work.str());
+  EXPECT_EQ(wizard.FocusId(), cbTargetApp);
+}
+
+// Where each control must be, relative to the client area at 96 DPI: a group
+// box's position plus the control's own inside it.
+struct Place {
+  ControlId id;
+  const char* caption;
+  ControlId box;
+  int left, top, width, height;
+};
+constexpr auto kTop = static_cast<ControlId>(0);
+const Place kPlaces[] = {
+    {GroupBox3, " Target Application ", kTop, 8, 8, 176, 50},
+    {cbTargetApp, nullptr, GroupBox3, 11, 17, 155, 21},
+    {GroupBox6, " Target Version", kTop, 193, 8, 176, 50},
+    {cbTargetVersion, nullptr, GroupBox6, 11, 17, 155, 21},
+    {GroupBox5, " Interface unit  ", kTop, 8, 63, 361, 50},
+    {edtWrapper, nullptr, GroupBox5, 11, 17, 311, 21},
+    {Button1, "...", GroupBox5, 328, 16, 23, 23},
+    {GroupBox1, " Install in ", kTop, 8, 118, 361, 110},
+    {rbInstallHKCU, "HKEY_CURRENT_USER", GroupBox1, 11, 18, 233, 17},
+    {Label2, "Add-In will be installed for the current user only", GroupBox1, 30, 34, 218, 13},
+    {rbInstallHKLM, "HKEY_LOCAL_MACHINE", GroupBox1, 11, 58, 233, 17},
+    {Label3,
+     "Add-In will be installed for all users. MS Office does not list add-ins installed in HKLM hence "
+     "preventing users from disabling them.",
+     GroupBox1, 30, 74, 323, 33},
+    {GroupBox2, " Load behavior ", kTop, 8, 234, 361, 69},
+    {chkLoadConnected, "Connected", GroupBox2, 11, 18, 149, 17},
+    {chkLoadBootLoad, "Boot Load", GroupBox2, 11, 42, 149, 17},
+    {chkLoadDemandLoad, "Demand Load", GroupBox2, 163, 18, 150, 17},
+    {chkLoadConnectFirstTime, "Connect First Time", GroupBox2, 163, 42, 150, 17},
+    {GroupBox4, " Register ", kTop, 8, 309, 361, 113},
+    {Label4, "Friendly Name", GroupBox4, 11, 23, 67, 13},
+    {edtFriendlyName, nullptr, GroupBox4, 86, 18, 264, 21},
+    {Label1, "Class Name", GroupBox4, 11, 53, 56, 13},
+    {edtClassName, nullptr, GroupBox4, 86, 49, 264, 21},
+    {Label5, "Description", GroupBox4, 11, 83, 53, 13},
+    {edtDescription, nullptr, GroupBox4, 86, 80, 264, 21},
+    {GroupBox8, " Output folder  ", kTop, 8, 428, 361, 50},
+    {edtFolder, nullptr, GroupBox8, 11, 18, 311, 21},
+    {btnFolder, "...", GroupBox8, 328, 17, 23, 23},
+    {btnOk, "Generate", kTop, 133, 486, 75, 23},
+    {btnCancel, "Close", kTop, 214, 486, 75, 23},
+    {btnHelp, "Help", kTop, 295, 486, 75, 23},
+};
+
+TEST_F(WizardTest, PlacesEveryControlWithItsCaptionWhereTheLayoutPutsIt) {
+  ASSERT_TRUE(wizard.window());
+  std::map<ControlId, POINT> boxes;
+  for (const Place& place : kPlaces) {
+    SCOPED_TRACE(place.caption ? std::string(place.caption) : "control " + std::to_string(place.id));
+    const HWND control = wizard.Control(place.id);
+    ASSERT_TRUE(control) << "no control with id " << place.id;
+    const POINT origin = place.box == kTop ? POINT{0, 0} : boxes.at(place.box);
+    const RECT expected{origin.x + place.left, origin.y + place.top, origin.x + place.left + place.width,
+                        origin.y + place.top + place.height};
+    if (place.box == kTop) boxes[place.id] = {place.left, place.top};
+    EXPECT_EQ(Describe(wizard.ClientRect(place.id)), Describe(expected));
+    if (place.caption) {
+      EXPECT_EQ(WindowTextOf(control), place.caption);
+    }
+  }
+}
+
+TEST_F(WizardTest, IsAFixedDialogWithACloseBoxOnlyCentredOnTheScreen) {
+  ASSERT_TRUE(wizard.window());
+  RECT client{};
+  ::GetClientRect(wizard.window(), &client);
+  EXPECT_EQ(client.right, 378);
+  EXPECT_EQ(client.bottom, 515);
+  const LONG_PTR style = ::GetWindowLongPtrA(wizard.window(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_CAPTION);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+  const RECT frame = FrameOf(wizard.window());
+  const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN), screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+  EXPECT_LE(std::abs(frame.left + frame.right - screenWidth), 1) << Describe(frame);
+  EXPECT_LE(std::abs(frame.top + frame.bottom - screenHeight), 1) << Describe(frame);
+}
+
+TEST_F(WizardTest, ListsTheCataloguesHostsAndVersionsEachHostCarryingItsRow) {
+  ASSERT_TRUE(wizard.window());
+  const std::vector<std::string> hosts{"Access", "Excel", "FrontPage", "Outlook", "PowerPoint", "Word"};
+  EXPECT_EQ(wizard.Entries(cbTargetApp), hosts);
+  for (int row = 0; row < 6; ++row) EXPECT_EQ(wizard.EntryData(cbTargetApp, row), row);
+  EXPECT_EQ(wizard.Entries(cbTargetVersion), (std::vector<std::string>{"2000", "2002/XP"}));
+}
+
+TEST_F(WizardTest, CloseEndsTheProgramWithStatusZero) {
+  ASSERT_TRUE(wizard.window());
+  wizard.Click(btnCancel);
+  EXPECT_EQ(wizard.WaitForExit(), 0u);
+}
+
+TEST_F(WizardTest, TheCloseBoxEndsTheProgramWithStatusZero) {
+  ASSERT_TRUE(wizard.window());
+  wizard.CloseBox(wizard.window());
+  EXPECT_EQ(wizard.WaitForExit(), 0u);
+}
+
+
+TEST_F(WizardTest, TabVisitsTheControlsInTheKeyboardOrderAndComesBackToTheStart) {
+  ASSERT_TRUE(wizard.window());
+  const int order[] = {cbTargetVersion, edtWrapper,     Button1,        rbInstallHKCU, chkLoadConnected,
+                       chkLoadBootLoad, chkLoadDemandLoad, chkLoadConnectFirstTime, edtFriendlyName,
+                       edtClassName,    edtDescription, edtFolder,      btnFolder,     btnOk,
+                       btnCancel,       btnHelp,        cbTargetApp};
+  for (int expected : order) {
+    wizard.Press(VK_TAB);
+    EXPECT_EQ(wizard.FocusId(), expected) << "after Tab";
+  }
+}
+
+TEST_F(WizardTest, ArrowKeysMoveTheSelectionBetweenTheRadioButtonsAndTabReachesTheSelectedOne) {
+  ASSERT_TRUE(wizard.window());
+  for (int i = 0; i < 4; ++i) wizard.Press(VK_TAB);
+  ASSERT_EQ(wizard.FocusId(), rbInstallHKCU);
+
+  wizard.Press(VK_DOWN);
+  EXPECT_EQ(wizard.FocusId(), rbInstallHKLM);
+  EXPECT_TRUE(wizard.Checked(rbInstallHKLM));
+  EXPECT_FALSE(wizard.Checked(rbInstallHKCU));
+
+  wizard.Press(VK_TAB);
+  EXPECT_EQ(wizard.FocusId(), chkLoadConnected) << "the arrow keys stay within the two radio buttons' group";
+  wizard.Click(edtWrapper);
+  wizard.Press(VK_TAB);
+  wizard.Press(VK_TAB);
+  EXPECT_EQ(wizard.FocusId(), rbInstallHKLM) << "Tab reaches the selected radio button";
+
+  wizard.Press(VK_UP);
+  EXPECT_EQ(wizard.FocusId(), rbInstallHKCU);
+  EXPECT_TRUE(wizard.Checked(rbInstallHKCU));
+  EXPECT_FALSE(wizard.Checked(rbInstallHKLM));
+}
+
+TEST_F(WizardTest, EscapeDoesNothing) {
+  ASSERT_TRUE(wizard.window());
+  wizard.Click(edtClassName);
+  wizard.Press(VK_ESCAPE);
+  wizard.Press(VK_TAB);  // handled after Esc: the program is still at work
+  EXPECT_TRUE(wizard.Running());
+  EXPECT_TRUE(wizard.OtherWindows().empty());
+  EXPECT_EQ(wizard.FocusId(), edtDescription);
+  EXPECT_EQ(wizard.Text(edtClassName), "AccessAddin1");
+}
+
+TEST_F(WizardTest, EnterOnAnotherPushButtonPressesThatButton) {
+  ASSERT_TRUE(wizard.window());
+  wizard.Click(edtFolder);
+  for (int i = 0; i < 3; ++i) wizard.Press(VK_TAB);
+  ASSERT_EQ(wizard.FocusId(), btnCancel);
+  wizard.Press(VK_RETURN);
+  EXPECT_EQ(wizard.WaitForExit(), 0u) << "Enter on Close closes instead of generating";
+}
+
+// A user's change of either list, by keyboard, and the four boxes after it.
+struct ListChange {
+  const char* what;
+  int list;
+  WORD key;
+  const char* friendlyName;
+  const char* className;
+  const char* description;
+  const char* unit;
+};
+
+TEST_F(WizardTest, AUserChangeOfEitherListRewritesTheFourBoxesAndNothingElse) {
+  ASSERT_TRUE(wizard.window());
+  // Inputs the lists must leave alone.
+  wizard.Click(rbInstallHKLM);
+  wizard.Click(chkLoadBootLoad);
+  wizard.Click(chkLoadDemandLoad);
+  const std::string folder = work / "elsewhere";
+  wizard.SetText(edtFolder, folder);
+
+  const ListChange changes[] = {
+      {"Access to Excel", cbTargetApp, VK_DOWN, "New Excel Add-In", "ExcelAddin1",
+       "Microsoft Excel 2000 COM Add-In", "Excel2000.pas"},
+      {"2000 to 2002/XP", cbTargetVersion, VK_DOWN, "New Excel Add-In", "ExcelAddin1",
+       "Microsoft Excel 2002/XP COM Add-In", "ExcelXP.pas"},
+      {"Excel to PowerPoint", cbTargetApp, 'P', "New PowerPoint Add-In", "PowerPointAddin1",
+       "Microsoft PowerPoint 2002/XP COM Add-In", "MSPptXP.pas"},
+      {"2002/XP back to 2000", cbTargetVersion, VK_UP, "New PowerPoint Add-In", "PowerPointAddin1",
+       "Microsoft PowerPoint 2000 COM Add-In", "MSPpt2000.pas"},
+  };
+  for (const ListChange& change : changes) {
+    SCOPED_TRACE(change.what);
+    // What the user typed is lost to the change, even when only the version changes.
+    wizard.SetText(edtFriendlyName, "My own name");
+    wizard.SetText(edtClassName, "MyClass");
+    wizard.SetText(edtDescription, "typed");
+    wizard.SetText(edtWrapper, "Mine.pas");
+    wizard.Click(change.list);
+    wizard.Press(VK_ESCAPE);  // the click dropped the list down; close it
+    if (change.key == 'P') wizard.Type("P");
+    else wizard.Press(change.key);
+    EXPECT_EQ(wizard.Text(edtFriendlyName), change.friendlyName);
+    EXPECT_EQ(wizard.Text(edtClassName), change.className);
+    EXPECT_EQ(wizard.Text(edtDescription), change.description);
+    EXPECT_EQ(wizard.Text(edtWrapper), change.unit);
+    EXPECT_TRUE(wizard.Checked(rbInstallHKLM));
+    EXPECT_FALSE(wizard.Checked(rbInstallHKCU));
+    EXPECT_TRUE(wizard.Checked(chkLoadConnected));
+    EXPECT_FALSE(wizard.Checked(chkLoadBootLoad));
+    EXPECT_TRUE(wizard.Checked(chkLoadDemandLoad));
+    EXPECT_FALSE(wizard.Checked(chkLoadConnectFirstTime));
+    EXPECT_EQ(wizard.Text(edtFolder), folder);
+  }
+}
+
+// --- the pickers ---
+
+TEST_F(WizardTest, CancellingTheUnitPickerChangesNothingNotEvenTheFocus) {
+  ASSERT_TRUE(wizard.window());
+  wizard.SetText(edtWrapper, "Kept.pas");
+  wizard.Click(Button1);
+  const HWND picker = wizard.WaitForMessageWindow();
+  ASSERT_TRUE(picker);
+  EXPECT_EQ(WindowTextOf(picker), "Select Interface unit for Access 2000");
+  wizard.Press(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
+  wizard.Settle();
+  EXPECT_EQ(wizard.Text(edtWrapper), "Kept.pas");
+  EXPECT_EQ(wizard.FocusId(), Button1);
+}
+
+// The file name box of the file picker.
+HWND FileNameBox(HWND picker) {
+  for (int id : {0x47C, 0x480})  // the explorer-style combo box, or the old edit box
+    if (HWND box = ::GetDlgItem(picker, id)) return box;
+  return nullptr;
+}
+
+// The picker's folder list ("Look in").
+constexpr int kLookIn = 0x471;
+
+// The picker's own "Open" button (a tool bar in it carries the same id).
+HWND OpenButton(HWND picker) { return ChildWithText(picker, "&Open"); }
+
+TEST_F(WizardTest, TheUnitPickerPutsTheChosenFileNameAloneIntoTheBoxAndStartsFromItNextTime) {
+  ASSERT_TRUE(wizard.window());
+  fs::create_directory(work.path() / "units");
+  WriteBytes(work.path() / "units" / "Word2000.pas", "unit Word2000;");
+  WriteBytes(work.path() / "units" / "Excel2000.pas", "unit Excel2000;");
+  wizard.Click(cbTargetApp);
+  wizard.Press(VK_ESCAPE);
+  wizard.Type("W");
+  wizard.Click(cbTargetVersion);
+  wizard.Press(VK_ESCAPE);
+  wizard.Press(VK_DOWN);
+
+  wizard.Click(Button1);
+  HWND picker = wizard.WaitForMessageWindow();
+  ASSERT_TRUE(picker);
+  EXPECT_EQ(WindowTextOf(picker), "Select Interface unit for Word 2002/XP");
+  ASSERT_TRUE(FileNameBox(picker));
+  ::SendMessageA(FileNameBox(picker), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>((work / "units\\Word2000.pas").c_str()));
+  wizard.ClickWindow(OpenButton(picker));
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
+  wizard.Settle();
+  EXPECT_EQ(wizard.Text(edtWrapper), "Word2000.pas");
+  EXPECT_EQ(wizard.FocusId(), edtWrapper);
+
+  // The next use starts from that file, in its folder.
+  wizard.Click(Button1);
+  picker = wizard.WaitForMessageWindow();
+  ASSERT_TRUE(picker);
+  EXPECT_EQ(WindowTextOf(FileNameBox(picker)), "Word2000.pas");
+  EXPECT_EQ(WindowTextOf(::GetDlgItem(picker, kLookIn)), "units");
+  wizard.Press(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
+}
+
+bool UnderWine() {
+  const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
+
+TEST_F(WizardTest, TheUnitPickerTakesANameWithoutExtensionAsAPasFile) {
+  // Wine's file picker checks that the file exists before it adds the
+  // default extension, and so refuses the name; Windows' adds it first.
+  if (UnderWine()) GTEST_SKIP() << "Wine's file picker refuses a name without its extension";
+  ASSERT_TRUE(wizard.window());
+  WriteBytes(work.path() / "Excel2000.pas", "unit Excel2000;");
+  wizard.Click(Button1);
+  const HWND picker = wizard.WaitForMessageWindow();
+  ASSERT_TRUE(picker);
+  ::SendMessageA(FileNameBox(picker), WM_SETTEXT, 0, reinterpret_cast<LPARAM>((work / "Excel2000").c_str()));
+  wizard.ClickWindow(OpenButton(picker));
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
+  wizard.Settle();
+  EXPECT_EQ(wizard.Text(edtWrapper), "Excel2000.pas");
+}
+
+TEST_F(WizardTest, TheUnitPickerRefusesAFileThatDoesNotExist) {
+  ASSERT_TRUE(wizard.window());
+  wizard.Click(Button1);
+  const HWND picker = wizard.WaitForMessageWindow();
+  ASSERT_TRUE(picker);
+  ::SendMessageA(FileNameBox(picker), WM_SETTEXT, 0, reinterpret_cast<LPARAM>((work / "Missing.pas").c_str()));
+  wizard.ClickWindow(OpenButton(picker));
+  const HWND refusal = wizard.WaitForMessageWindow(picker);
+  ASSERT_TRUE(refusal) << "the picker said nothing about the missing file";
+  Give(Answer::Enter, ReadMessageWindow(refusal));
+  EXPECT_TRUE(::IsWindow(picker)) << "the picker closed on a missing file";
+  wizard.Press(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
+  wizard.Settle();
+  EXPECT_EQ(wizard.Text(edtWrapper), "Access2000.pas");
+}
+
+TEST_F(WizardTest, TheFolderPickerStartsAtTheFolderInTheBoxAndCancellingItChangesNothing) {
+  ASSERT_TRUE(wizard.window());
+  const std::string chosen = work / "chosen";
+  fs::create_directory(chosen);
+  wizard.SetText(edtFolder, chosen);
+
+  wizard.Click(btnFolder);
+  HWND picker = wizard.WaitForMessageWindow();
+  ASSERT_TRUE(picker);
+  EXPECT_TRUE(ChildWithText(picker, "Select output folder")) << "the picker shows its title";
+  wizard.Press(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
+  wizard.Settle();
+  EXPECT_EQ(wizard.Text(edtFolder), chosen);
+  EXPECT_EQ(wizard.FocusId(), btnFolder);
+
+  wizard.Click(btnFolder);
+  picker = wizard.WaitForMessageWindow();
+  ASSERT_TRUE(picker);
+  wizard.ClickWindow(ChildWithText(picker, "OK"));
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
+  wizard.Settle();
+  EXPECT_EQ(wizard.Text(edtFolder), chosen);
+  EXPECT_EQ(wizard.FocusId(), edtFolder);
+}
+
+TEST_F(WizardTest, HelpWithoutAHelpFileShowsNothing) {
+  ASSERT_TRUE(wizard.window());
+  wizard.Click(btnHelp);
+  wizard.Settle();
+  EXPECT_TRUE(wizard.Running());
+  EXPECT_TRUE(wizard.OtherWindows().empty());
+}
+
+// --- looks ---
+
+TEST_F(WizardTest, DrawsTheTwoNotesInTheActiveCaptionColourAndTheOtherLabelsNot) {
+  ASSERT_TRUE(wizard.window());
+  const COLORREF note = ::GetSysColor(COLOR_ACTIVECAPTION);
+  const auto usesNoteColour = [&](int id) {
+    const Capture shot = StableCapture(FrameOf(wizard.Control(id)));
+    return std::find(shot.pixels.begin(), shot.pixels.end(), note) != shot.pixels.end();
+  };
+  EXPECT_TRUE(usesNoteColour(Label2));
+  EXPECT_TRUE(usesNoteColour(Label3));
+  EXPECT_FALSE(usesNoteColour(Label4));
+  EXPECT_FALSE(usesNoteColour(rbInstallHKCU));
+}
+
+TEST_F(WizardTest, SavesAScreenshotOfTheDialogAfterStart) {
+  ASSERT_TRUE(wizard.window());
+  const Capture shot = StableCapture(FrameOf(wizard.window()));
+  ASSERT_FALSE(shot.pixels.empty()) << "the screen could not be read";
+  // Not one flat colour: the dialog is drawn.
+  EXPECT_NE(std::count(shot.pixels.begin(), shot.pixels.end(), shot.pixels.front()),
+            static_cast<std::ptrdiff_t>(shot.pixels.size()));
+  EXPECT_TRUE(SavePng(shot, QUILLFERN_SCREENSHOT)) << QUILLFERN_SCREENSHOT;
+}
+
+// --- the program file ---
+
+std::string VersionValue(const std::vector<char>& info, const std::string& name) {
+  char* value = nullptr;
+  UINT length = 0;
+  const std::string key = "\\StringFileInfo\\040904E4\\" + name;
+  if (!::VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) || !value) return {};
+  return std::string(value);
+}
+
+TEST(WizardProgram, NamesItselfQuillfern10AndCarriesItsManifest) {
+  std::array<char, MAX_PATH + 1> self{};
+  ::GetModuleFileNameA(nullptr, self.data(), MAX_PATH);
+  std::string program(self.data());
+  program = program.substr(0, program.find_last_of('\\') + 1) + "quillfern.exe";
+
+  DWORD ignored = 0;
+  std::vector<char> info(::GetFileVersionInfoSizeA(program.c_str(), &ignored));
+  ASSERT_FALSE(info.empty()) << "no version resource in " << program;
+  ASSERT_TRUE(::GetFileVersionInfoA(program.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+  EXPECT_EQ(VersionValue(info, "ProductName"), "Quillfern");
+  EXPECT_EQ(VersionValue(info, "ProductVersion"), "1.0");
+
+  const HMODULE image = ::LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_TRUE(image);
+  const HRSRC resource = ::FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_TRUE(resource) << "no manifest";
+  const auto* text = static_cast<const char*>(::LockResource(::LoadResource(image, resource)));
+  const std::string manifest(text, ::SizeofResource(image, resource));
+  ::FreeLibrary(image);
+  EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillfern::testing

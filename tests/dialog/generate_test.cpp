@@ -1,0 +1,243 @@
+// Every way the Generate button can end, from the user's side: the questions
+// and notices with their exact words, titles, icons, buttons and places, the
+// answers, where the focus lands, and the files on disk afterwards.
+#include "dialog/wizard_test_support.h"
+
+namespace quillfern::testing {
+namespace {
+
+using namespace quillfern::wizard::win32;
+namespace fs = std::filesystem;
+
+const std::set<std::string> kAccessProject{"AccessAddin1.dof", "AccessAddin1.dpr", "AccessAddin1.tlb",
+                                           "Install.bat",      "Readme.txt",       "Uninstall.bat",
+                                           "Unit1.pas"};
+
+// Every file of the project, one after the other.
+std::string ProjectBytes(const fs::path& folder) {
+  std::string all;
+  for (const std::string& name : kAccessProject) all += ReadBytes(folder / name);
+  return all;
+}
+
+const std::vector<std::string> kYesNo{"&Yes", "&No"};
+const std::vector<std::string> kOk{"OK"};
+
+class GenerateTest : public WizardTest {
+ protected:
+  // Enter in the description box, as a user finishing the form would press it.
+  void Generate() {
+    wizard.Click(edtDescription);
+    wizard.Press(VK_RETURN);
+  }
+
+  void ExpectConfirmation(const MessageWindow& message, const std::string& text, POINT offset) {
+    EXPECT_EQ(message.title, "Confirm");
+    EXPECT_EQ(message.text, text);
+    EXPECT_EQ(message.icon, "question");
+    EXPECT_EQ(message.buttons, kYesNo);
+    const POINT at = Offset(message);
+    EXPECT_EQ(at.x, offset.x);
+    EXPECT_EQ(at.y, offset.y);
+  }
+
+  void ExpectNotice(const MessageWindow& message, const std::string& title, const std::string& icon,
+                    const std::string& text, POINT offset) {
+    EXPECT_EQ(message.title, title);
+    EXPECT_EQ(message.text, text);
+    EXPECT_EQ(message.icon, icon);
+    EXPECT_EQ(message.buttons, kOk);
+    const POINT at = Offset(message);
+    EXPECT_EQ(at.x, offset.x);
+    EXPECT_EQ(at.y, offset.y);
+  }
+
+  // The host warning, then the success notice; both answered.
+  void ExpectGenerated(const std::string& success) {
+    const MessageWindow warning = NextMessage();
+    EXPECT_EQ(warning.title, "Office application not found");
+    EXPECT_EQ(warning.text,
+              "It does not appear that you have Access installed.\r\n"
+              "You might not be able to run and debug the Add-In on this computer.");
+    EXPECT_EQ(warning.icon, "warning");
+    EXPECT_EQ(warning.buttons, kOk);
+    EXPECT_EQ(::GetWindow(warning.window, GW_OWNER), wizard.window());
+    Give(Answer::Enter, warning);
+    const MessageWindow done = NextMessage();
+    ExpectNotice(done, "Information", "information", success, {30, 200});
+    Give(Answer::ClickOk, done);
+  }
+
+  bool NoMessageOpen() {
+    wizard.Settle();
+    return wizard.OtherWindows().empty();
+  }
+};
+
+struct RevertCase {
+  Answer answer;
+  const char* after;
+};
+
+TEST_F(GenerateTest, AnInvalidClassNameIsOfferedItsDefaultBackAndTakesTheFocusWhateverTheAnswer) {
+  ASSERT_TRUE(wizard.window());
+  const std::string out = work / "out";
+  wizard.SetText(edtFolder, out);
+  const RevertCase cases[] = {
+      {Answer::ClickYes, "AccessAddin1"}, {Answer::Enter, "AccessAddin1"}, {Answer::ClickNo, "1Addin"},
+      {Answer::Escape, "1Addin"},         {Answer::CloseBox, "1Addin"},
+  };
+  for (const RevertCase& c : cases) {
+    SCOPED_TRACE(Name(c.answer));
+    wizard.SetText(edtClassName, "1Addin");
+    wizard.SetText(edtWrapper, "Excel2000");  // also invalid: only the class name is asked about
+    Generate();
+    const MessageWindow question = NextMessage();
+    ExpectConfirmation(question, "Class Name is not valid identifier.\r\nWould you like to revert it to default value?",
+                       {50, 200});
+    Give(c.answer, question);
+    EXPECT_TRUE(NoMessageOpen());
+    EXPECT_EQ(wizard.Text(edtClassName), c.after);
+    EXPECT_EQ(wizard.Text(edtWrapper), "Excel2000");
+    EXPECT_EQ(wizard.FocusId(), edtClassName);
+  }
+  EXPECT_FALSE(fs::exists(out)) << "nothing is written";
+}
+
+TEST_F(GenerateTest, AnInvalidUnitNameIsOfferedTheHostsUnitForTheVersion) {
+  ASSERT_TRUE(wizard.window());
+  wizard.Click(cbTargetApp);
+  wizard.Press(VK_ESCAPE);
+  wizard.Press(VK_DOWN);  // Excel
+  wizard.Click(cbTargetVersion);
+  wizard.Press(VK_ESCAPE);
+  wizard.Press(VK_DOWN);  // 2002/XP
+  const RevertCase cases[] = {{Answer::ClickNo, "Excel2000"}, {Answer::ClickYes, "ExcelXP.pas"}};
+  for (const RevertCase& c : cases) {
+    SCOPED_TRACE(Name(c.answer));
+    wizard.SetText(edtWrapper, "Excel2000");
+    Generate();
+    const MessageWindow question = NextMessage();
+    ExpectConfirmation(question, "Interface unit name is not valid.\r\nWould you like to revert it to default value?",
+                       {50, 200});
+    Give(c.answer, question);
+    EXPECT_TRUE(NoMessageOpen());
+    EXPECT_EQ(wizard.Text(edtWrapper), c.after);
+    EXPECT_EQ(wizard.FocusId(), edtWrapper);
+  }
+}
+
+TEST_F(GenerateTest, AMissingFolderIsCreatedOnlyWhenTheUserSaysYes) {
+  ASSERT_TRUE(wizard.window());
+  const std::string out = work / "new\\project";
+  wizard.SetText(edtFolder, out + "\\");  // one trailing backslash is dropped
+
+  for (Answer no : {Answer::ClickNo, Answer::Escape}) {
+    SCOPED_TRACE(Name(no));
+    Generate();
+    const MessageWindow question = NextMessage();
+    ExpectConfirmation(question, "Output folder not found.\r\nWould you like to create it?", {80, 200});
+    Give(no, question);
+    EXPECT_TRUE(NoMessageOpen());
+    EXPECT_FALSE(fs::exists(work / "new")) << "nothing is created";
+  }
+
+  Generate();
+  const MessageWindow question = NextMessage();
+  ExpectConfirmation(question, "Output folder not found.\r\nWould you like to create it?", {80, 200});
+  Give(Answer::Enter, question);
+  ExpectGenerated("Access 2000 COM Add-In generated successfully.");
+  EXPECT_TRUE(NoMessageOpen());
+  EXPECT_EQ(ListTree(out), kAccessProject);
+  EXPECT_EQ(wizard.FocusId(), edtDescription) << "the focus goes back where Enter was pressed";
+  EXPECT_TRUE(wizard.Running()) << "the dialog stays open";
+}
+
+TEST_F(GenerateTest, GeneratingAgainAsksBeforeOverwritingTheProject) {
+  ASSERT_TRUE(wizard.window());
+  wizard.Click(btnOk);  // into the working folder, which exists
+  ExpectGenerated("Access 2000 COM Add-In generated successfully.");
+  EXPECT_EQ(ListTree(work.path()), kAccessProject);
+  const std::string first = ProjectBytes(work.path());
+
+  wizard.Click(btnOk);
+  MessageWindow question = NextMessage();
+  ExpectConfirmation(question, "Project alreary exists.\r\nAre you sure you want to overwrite it?", {70, 200});
+  Give(Answer::ClickNo, question);
+  EXPECT_TRUE(NoMessageOpen());
+  EXPECT_EQ(ProjectBytes(work.path()), first) << "No writes nothing";
+  EXPECT_EQ(wizard.FocusId(), btnOk);
+
+  wizard.Click(btnOk);
+  question = NextMessage();
+  ExpectConfirmation(question, "Project alreary exists.\r\nAre you sure you want to overwrite it?", {70, 200});
+  Give(Answer::ClickYes, question);
+  ExpectGenerated("Access 2000 COM Add-In generated successfully.");
+  EXPECT_NE(ProjectBytes(work.path()), first) << "a new class identifier was written";
+  EXPECT_EQ(ListTree(work.path()), kAccessProject);
+
+  wizard.Click(btnCancel);
+  EXPECT_EQ(wizard.WaitForExit(), 0u) << "Close right after a generation";
+}
+
+TEST_F(GenerateTest, AFolderThatCannotBeCreatedIsReportedAsAnError) {
+  ASSERT_TRUE(wizard.window());
+  WriteBytes(work.path() / "plain-file", "x");
+  wizard.SetText(edtFolder, work / "plain-file\\sub");
+  Generate();
+  Give(Answer::Enter, NextMessage());
+  const MessageWindow error = NextMessage();
+  ExpectNotice(error, "Error", "error", "Unable to create output folder.", {80, 200});
+  Give(Answer::Escape, error);
+  EXPECT_TRUE(NoMessageOpen());
+  EXPECT_EQ(ListTree(work.path()), std::set<std::string>{"plain-file"});
+}
+
+TEST_F(GenerateTest, AProjectFileThatCannotBeWrittenIsReportedAsAnError) {
+  ASSERT_TRUE(wizard.window());
+  fs::create_directory(work.path() / "AccessAddin1.dof");  // a folder where a file must go
+  wizard.Click(btnOk);
+  Give(Answer::Enter, NextMessage());  // the host warning comes first
+  const MessageWindow error = NextMessage();
+  ExpectNotice(error, "Error", "error", "Unable to write project files.", {80, 200});
+  Give(Answer::CloseBox, error);
+  EXPECT_TRUE(NoMessageOpen());
+  EXPECT_TRUE(wizard.Running());
+}
+
+TEST_F(GenerateTest, AnUnexpectedErrorIsShownUnderTheApplicationTitleAndTheDialogStaysOpen) {
+  ASSERT_TRUE(wizard.window());
+  wizard.SetText(edtFolder, "\\");
+  Generate();
+  const MessageWindow error = NextMessage();
+  EXPECT_EQ(error.title, kCaption);
+  EXPECT_EQ(error.text, "Unable to create directory.");
+  EXPECT_EQ(error.icon, "error");
+  EXPECT_EQ(error.buttons, kOk);
+  Give(Answer::Enter, error);
+  EXPECT_TRUE(NoMessageOpen());
+  EXPECT_EQ(wizard.Text(edtFolder), "\\");
+
+  // Still at work: a second run asks its question as before.
+  wizard.SetText(edtClassName, "");
+  Generate();
+  Give(Answer::Escape, NextMessage());
+  EXPECT_TRUE(wizard.Running());
+}
+
+TEST_F(GenerateTest, MessagesKeepTheirOffsetEvenOffTheScreen) {
+  ASSERT_TRUE(wizard.window());
+  const int right = ::GetSystemMetrics(SM_CXSCREEN), bottom = ::GetSystemMetrics(SM_CYSCREEN);
+  ::SetWindowPos(wizard.window(), nullptr, right - 60, bottom - 120, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  wizard.Settle();
+  wizard.SetText(edtClassName, "not valid");
+  Generate();
+  const MessageWindow question = NextMessage();
+  EXPECT_EQ(question.frame.left, right - 60 + 50) << Describe(question.frame);
+  EXPECT_EQ(question.frame.top, bottom - 120 + 200) << Describe(question.frame);
+  Give(Answer::Escape, question);
+}
+
+}  // namespace
+}  // namespace quillfern::testing

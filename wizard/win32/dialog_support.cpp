@@ -1,0 +1,66 @@
+#include "wizard/win32/dialog_support.h"
+
+#include <objbase.h>
+
+namespace quillfern::wizard::win32 {
+
+ScopedComApartment::ScopedComApartment() : initialised_(SUCCEEDED(::CoInitialize(nullptr))) {}
+
+ScopedComApartment::~ScopedComApartment() {
+  if (initialised_) ::CoUninitialize();
+}
+
+std::vector<DWORD> EmptyDialogTemplate(DWORD style, DWORD exStyle) {
+  // DLGTEMPLATE, then three empty WORD arrays: no menu, the default dialog
+  // class, no title.
+  std::vector<DWORD> buffer((sizeof(DLGTEMPLATE) + 3 * sizeof(WORD) + sizeof(DWORD) - 1) / sizeof(DWORD), 0);
+  auto* dialog = reinterpret_cast<DLGTEMPLATE*>(buffer.data());
+  dialog->style = style;
+  dialog->dwExtendedStyle = exStyle;
+  return buffer;
+}
+
+int ScreenDpi() {
+  const HDC screen = ::GetDC(nullptr);
+  if (!screen) return 96;
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+ScopedGdiObject CreateDialogFont(int dpi) {
+  LOGFONTA font{};
+  font.lfHeight = -::MulDiv(8, dpi, 72);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+  return ScopedGdiObject(::CreateFontIndirectA(&font));
+}
+
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 4);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      out += "\r\n";
+      ++i;
+    } else if (c == '\r' || c == '\n') {
+      out += "\r\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string WindowText(HWND window) {
+  const int length = ::GetWindowTextLengthA(window);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const int copied = ::GetWindowTextA(window, text.data(), length + 1);
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return text;
+}
+
+}  // namespace quillfern::wizard::win32

@@ -1,0 +1,56 @@
+// Small pieces that both of the wizard's dialogs use: an in-memory dialog
+// template, a font owner, pixel scaling and line breaks for display.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/scoped.h"
+
+namespace quillfern::wizard::win32 {
+
+struct GdiTraits {
+  using Handle = HGDIOBJ;
+  static Handle Invalid() { return nullptr; }
+  static bool Close(Handle h) { return ::DeleteObject(h) != FALSE; }
+};
+using ScopedGdiObject = platform::win32::Scoped<GdiTraits>;
+
+// Initialises COM on this thread as a single-threaded apartment and releases
+// it when the owner goes (only when the initialisation succeeded).
+class ScopedComApartment {
+ public:
+  ScopedComApartment();
+  ScopedComApartment(const ScopedComApartment&) = delete;
+  ScopedComApartment& operator=(const ScopedComApartment&) = delete;
+  ~ScopedComApartment();
+
+ private:
+  bool initialised_;
+};
+
+// A dialog template with the frame, no caption text and no controls: the
+// dialogs create their controls themselves, in pixels rather than dialog
+// units. The buffer is DWORD-aligned, as the template must be.
+std::vector<DWORD> EmptyDialogTemplate(DWORD style, DWORD exStyle);
+
+// The screen's pixels per logical inch (96 unless the user changed it).
+int ScreenDpi();
+
+// Value, given at 96 DPI, at Dpi.
+inline int Scale(int value, int dpi) { return ::MulDiv(value, dpi, 96); }
+
+// "MS Sans Serif" at 8 point for Dpi; the system substitutes its nearest
+// font where that one is missing. Null when no font could be made.
+ScopedGdiObject CreateDialogFont(int dpi);
+
+// Text with every lone CR (or LF) made a CR LF, so that a static control
+// shows each line on its own whatever the system's line-break rules.
+std::string WithCrLf(const std::string& text);
+
+// The text of a window, whatever its length.
+std::string WindowText(HWND window);
+
+}  // namespace quillfern::wizard::win32

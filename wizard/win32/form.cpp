@@ -1,0 +1,325 @@
+#include "wizard/win32/form.h"
+
+#include <exception>
+#include <stdexcept>
+
+#include "catalogue/catalogue.h"
+#include "platform/probes.h"
+#include "platform/shell.h"
+
+namespace quillfern::wizard::win32 {
+
+namespace {
+
+// Delphi's list boxes show eight entries when dropped down.
+constexpr int kDroppedEntries = 8;
+
+constexpr char kUnitFilter[] = "Object Pascal units (*.pas)\0*.pas\0All files (*.*)\0*.*\0";
+
+// Makes a closed list Height pixels high, whatever frame the system draws
+// around its selection field. Systems differ in what the field's height
+// includes (Wine adds two pixels to what it is given), so measure and correct.
+void FitClosedHeight(HWND list, int height) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    RECT closed{};
+    ::GetWindowRect(list, &closed);
+    const int error = height - (closed.bottom - closed.top);
+    if (error == 0) return;
+    const LRESULT field = ::SendMessageA(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    if (field == CB_ERR || field + error <= 0) return;
+    ::SendMessageA(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + error);
+  }
+}
+
+ControlId FieldControl(InputField field) {
+  return field == InputField::ClassName ? edtClassName : edtWrapper;
+}
+
+}  // namespace
+
+template <typename Reaction>
+void TfrmNewOfficeAddIn::Guarded(Reaction&& reaction) noexcept {
+  try {
+    reaction();
+  } catch (const std::exception& error) {
+    ShowUnexpectedError(error.what());
+  } catch (...) {
+    ShowUnexpectedError("Unexpected error");
+  }
+}
+
+TfrmNewOfficeAddIn::TfrmNewOfficeAddIn() : dpi_(ScreenDpi()), font_(CreateDialogFont(dpi_)) {
+  const std::vector<DWORD> frame = EmptyDialogTemplate(
+      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW);
+  // WM_INITDIALOG, inside this call, builds the controls and runs FormCreate.
+  ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr), reinterpret_cast<const DLGTEMPLATE*>(frame.data()),
+                               nullptr, &TfrmNewOfficeAddIn::DialogProc, reinterpret_cast<LPARAM>(this));
+  if (!hwnd_) throw std::runtime_error("Unable to create the wizard window");
+
+  OpenDlg.options.lStructSize = sizeof(OPENFILENAMEA);
+  OpenDlg.options.lpstrFilter = kUnitFilter;
+  OpenDlg.options.nFilterIndex = 1;
+  OpenDlg.options.lpstrFile = OpenDlg.fileName.data();
+  OpenDlg.options.nMaxFile = static_cast<DWORD>(OpenDlg.fileName.size());
+  OpenDlg.options.lpstrDefExt = "pas";
+  OpenDlg.options.Flags =
+      OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+}
+
+TfrmNewOfficeAddIn::~TfrmNewOfficeAddIn() {
+  if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+int TfrmNewOfficeAddIn::ShowModal() {
+  Guarded([this] { FormShow(); });
+  Centre();
+  ::ShowWindow(hwnd_, SW_SHOW);
+  ::SetForegroundWindow(hwnd_);
+  FocusControl(cbTargetApp);
+
+  MSG message{};
+  while (modalResult_ == 0) {
+    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) {  // WM_QUIT: hand it on to whoever runs the next loop
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      modalResult_ = kModalCancel;
+    } else if (got == -1) {
+      modalResult_ = kModalCancel;
+    } else if (!::IsDialogMessageA(hwnd_, &message)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageA(&message);
+    }
+  }
+  ::ShowWindow(hwnd_, SW_HIDE);
+  return modalResult_;
+}
+
+INT_PTR CALLBACK TfrmNewOfficeAddIn::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* form = reinterpret_cast<TfrmNewOfficeAddIn*>(lParam);
+    ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+    form->hwnd_ = window;
+    form->CreateControls();
+    form->Guarded([form] { form->FormCreate(); });
+    return FALSE;  // ShowModal sets the focus once the window is visible
+  }
+  auto* form = reinterpret_cast<TfrmNewOfficeAddIn*>(::GetWindowLongPtrA(window, DWLP_USER));
+  return form ? form->HandleMessage(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR TfrmNewOfficeAddIn::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    case WM_CLOSE:  // the close box, Alt+F4
+      modalResult_ = kModalCancel;
+      return TRUE;
+    case WM_CTLCOLORSTATIC:
+      return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    default:
+      return FALSE;
+  }
+}
+
+void TfrmNewOfficeAddIn::OnCommand(int id, int code) {
+  switch (id) {
+    case cbTargetApp:
+    case cbTargetVersion:
+      // Sent only for the user's changes, never for CB_SETCURSEL.
+      if (code == CBN_SELCHANGE) Guarded([this] { cbTargetAppChange(); });
+      break;
+    case Button1: Guarded([this] { Button1Click(); }); break;
+    case btnFolder: Guarded([this] { btnFolderClick(); }); break;
+    case btnHelp: Guarded([this] { btnHelpClick(); }); break;
+    case btnOk: Guarded([this] { btnOkClick(); }); break;
+    case btnCancel: modalResult_ = kModalCancel; break;
+    default: break;  // IDCANCEL from Esc among them: the dialog has no cancel key
+  }
+}
+
+INT_PTR TfrmNewOfficeAddIn::OnControlColour(HDC dc, HWND control) {
+  const ControlId id = static_cast<ControlId>(::GetDlgCtrlID(control));
+  bool note = false;
+  for (const ControlSpec& spec : kLayout)
+    if (spec.id == id) note = spec.colour == TextColour::ActiveCaption;
+  if (!note) return FALSE;
+  ::SetTextColor(dc, ::GetSysColor(COLOR_ACTIVECAPTION));
+  ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+  return reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void TfrmNewOfficeAddIn::CreateControls() {
+  const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  for (const ControlSpec* spec : CreationOrder()) {
+    int left = spec->left, top = spec->top;
+    if (spec->parent != kNoParent) {
+      left += Spec(spec->parent).left;
+      top += Spec(spec->parent).top;
+    }
+    const bool isList = std::string_view(spec->windowClass) == "COMBOBOX";
+    // A list's window height includes its dropped-down part.
+    const int height = px(spec->height) + (isList ? kDroppedEntries * px(kListEntryHeight) + 2 : 0);
+    const HWND control = ::CreateWindowExA(spec->exStyle, spec->windowClass, spec->caption, spec->style,
+                                           px(left), px(top), px(spec->width), height, hwnd_,
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)),
+                                           instance, nullptr);
+    if (!control) continue;
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    if (spec->checked) ::SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+    if (isList) {
+      ::SendMessageA(control, CB_SETITEMHEIGHT, 0, px(kListEntryHeight));
+      FitClosedHeight(control, px(spec->height));
+    }
+  }
+  ::SendMessageA(hwnd_, DM_SETDEFID, btnOk, 0);
+}
+
+void TfrmNewOfficeAddIn::Centre() {
+  RECT frame{0, 0, px(kClientWidth), px(kClientHeight)};
+  ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  ::SetWindowPos(hwnd_, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// --- reactions ---
+
+void TfrmNewOfficeAddIn::FormCreate() {
+  ::SetWindowTextA(hwnd_, catalogue::DialogCaption().c_str());
+  applicationTitle_ = WindowText(hwnd_);
+  SetText(edtFolder, platform::CurrentDirectory());
+
+  const HWND apps = Item(cbTargetApp);
+  ::SendMessageA(apps, CB_RESETCONTENT, 0, 0);
+  for (std::size_t row = 0; row < catalogue::OfficeApps.size(); ++row) {
+    const std::string name(catalogue::OfficeApps[row].DisplayName);
+    const LRESULT entry = ::SendMessageA(apps, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    ::SendMessageA(apps, CB_SETITEMDATA, static_cast<WPARAM>(entry), static_cast<LPARAM>(row));
+  }
+  ::SendMessageA(apps, CB_SETCURSEL, 0, 0);
+
+  const HWND versions = Item(cbTargetVersion);
+  ::SendMessageA(versions, CB_RESETCONTENT, 0, 0);
+  for (const auto& version : catalogue::OfficeVersions) {
+    const std::string name(version.VersionName);
+    ::SendMessageA(versions, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  }
+  ::SendMessageA(versions, CB_SETCURSEL, 0, 0);
+}
+
+void TfrmNewOfficeAddIn::FormShow() { cbTargetAppChange(); }
+
+void TfrmNewOfficeAddIn::cbTargetAppChange() {
+  const std::size_t a = SelectedAppRow(), v = SelectedVersionRow();
+  SetText(edtFriendlyName, catalogue::DefaultFriendlyName(a));
+  SetText(edtClassName, catalogue::DefaultClassName(a));
+  SetText(edtDescription, catalogue::DefaultDescription(a, v));
+  SetText(edtWrapper, catalogue::DefaultWrapperUnit(a, v) + ".pas");
+}
+
+void TfrmNewOfficeAddIn::Button1Click() {
+  OpenDlg.title = catalogue::WrapperPickerTitle(SelectedAppRow(), SelectedVersionRow());
+  OpenDlg.options.lpstrTitle = OpenDlg.title.c_str();
+  OpenDlg.options.hwndOwner = hwnd_;
+  if (!::GetOpenFileNameA(&OpenDlg.options)) return;
+  const std::string path(OpenDlg.fileName.data());
+  SetText(edtWrapper, path.substr(platform::FolderPart(path).size()));
+  FocusControl(edtWrapper);
+}
+
+void TfrmNewOfficeAddIn::btnFolderClick() {
+  std::string folder = Text(edtFolder);
+  if (!platform::BrowseForFolder(hwnd_, "Select output folder", L"", folder)) return;
+  SetText(edtFolder, folder);
+  FocusControl(edtFolder);
+}
+
+void TfrmNewOfficeAddIn::btnHelpClick() { platform::ShowHelpFile(); }
+
+void TfrmNewOfficeAddIn::btnOkClick() { RunGenerateCommand(*this); }
+
+void TfrmNewOfficeAddIn::ShowUnexpectedError(const std::string& message) noexcept {
+  try {
+    ::MessageBoxA(hwnd_, UnexpectedErrorText(message).c_str(), applicationTitle_.c_str(),
+                  MB_OK | MB_ICONERROR);
+  } catch (...) {
+    // Nothing is left to tell the user with.
+  }
+}
+
+// --- the Generate command's view ---
+
+WizardSettings TfrmNewOfficeAddIn::ReadSettings() {
+  WizardSettings settings;
+  settings.TargetApp = SelectedAppRow();
+  settings.TargetVersion = SelectedVersionRow();
+  settings.InterfaceUnitFile = Text(edtWrapper);
+  settings.InstallForCurrentUser = IsChecked(rbInstallHKCU);
+  settings.LoadConnected = IsChecked(chkLoadConnected);
+  settings.LoadBootLoad = IsChecked(chkLoadBootLoad);
+  settings.LoadDemandLoad = IsChecked(chkLoadDemandLoad);
+  settings.LoadConnectFirstTime = IsChecked(chkLoadConnectFirstTime);
+  settings.FriendlyName = Text(edtFriendlyName);
+  settings.ClassName = Text(edtClassName);
+  settings.Description = Text(edtDescription);
+  settings.OutputFolderText = Text(edtFolder);
+  return settings;
+}
+
+void TfrmNewOfficeAddIn::SetFieldText(InputField field, const std::string& text) {
+  SetText(FieldControl(field), text);
+}
+
+void TfrmNewOfficeAddIn::FocusField(InputField field) { FocusControl(FieldControl(field)); }
+
+bool TfrmNewOfficeAddIn::AskYesNo(Question, const std::string& text, MessageOffset at) {
+  return Message(MessageKind::Confirmation, text, at) == IDYES;
+}
+
+void TfrmNewOfficeAddIn::ShowError(const std::string& text, MessageOffset at) {
+  Message(MessageKind::Error, text, at);
+}
+
+void TfrmNewOfficeAddIn::ShowInformation(const std::string& text, MessageOffset at) {
+  Message(MessageKind::Information, text, at);
+}
+
+void TfrmNewOfficeAddIn::ShowWarning(const std::string& title, const std::string& text) {
+  ::MessageBoxA(hwnd_, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+}
+
+// --- helpers ---
+
+bool TfrmNewOfficeAddIn::IsChecked(ControlId id) const {
+  return ::SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TfrmNewOfficeAddIn::FocusControl(ControlId id) {
+  // Through the dialog manager, so that the default button follows.
+  ::SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+}
+
+std::size_t TfrmNewOfficeAddIn::SelectedAppRow() const {
+  const HWND apps = Item(cbTargetApp);
+  const LRESULT entry = ::SendMessageA(apps, CB_GETCURSEL, 0, 0);
+  return static_cast<std::size_t>(::SendMessageA(apps, CB_GETITEMDATA, static_cast<WPARAM>(entry), 0));
+}
+
+std::size_t TfrmNewOfficeAddIn::SelectedVersionRow() const {
+  return static_cast<std::size_t>(::SendMessageA(Item(cbTargetVersion), CB_GETCURSEL, 0, 0));
+}
+
+POINT TfrmNewOfficeAddIn::At(MessageOffset offset) const {
+  RECT frame{};
+  ::GetWindowRect(hwnd_, &frame);
+  return {frame.left + offset.x, frame.top + offset.y};
+}
+
+int TfrmNewOfficeAddIn::Message(MessageKind kind, const std::string& text, MessageOffset at) {
+  return ShowMessageDialog(hwnd_, static_cast<HFONT>(font_.get()), dpi_, kind, text, At(at));
+}
+
+}  // namespace quillfern::wizard::win32

@@ -1,0 +1,95 @@
+// The wizard dialog: its controls, its reactions, and the Generate
+// command's view on it.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "wizard/generate_command.h"
+#include "wizard/win32/dialog_support.h"
+#include "wizard/win32/layout.h"
+#include "wizard/win32/message_dialog.h"
+
+namespace quillfern::wizard::win32 {
+
+// The result ShowModal gives when the dialog was closed by "Close" or the
+// close box.
+constexpr int kModalCancel = 2;
+
+class TfrmNewOfficeAddIn final : public GenerateView {
+ public:
+  // Builds the window and its controls and runs FormCreate; the window stays
+  // hidden until ShowModal. Throws std::runtime_error when the window
+  // cannot be made.
+  TfrmNewOfficeAddIn();
+  TfrmNewOfficeAddIn(const TfrmNewOfficeAddIn&) = delete;
+  TfrmNewOfficeAddIn& operator=(const TfrmNewOfficeAddIn&) = delete;
+  ~TfrmNewOfficeAddIn() override;
+
+  // Runs FormShow, centres and shows the dialog, and handles its messages
+  // until it is closed; returns kModalCancel then.
+  int ShowModal();
+
+  // GenerateView
+  WizardSettings ReadSettings() override;
+  void SetFieldText(InputField field, const std::string& text) override;
+  void FocusField(InputField field) override;
+  bool AskYesNo(Question question, const std::string& text, MessageOffset at) override;
+  void ShowError(const std::string& text, MessageOffset at) override;
+  void ShowInformation(const std::string& text, MessageOffset at) override;
+  void ShowWarning(const std::string& title, const std::string& text) override;
+
+ private:
+  // The interface unit picker's state, kept for the dialog's whole life so
+  // that each use starts from the file the previous one chose.
+  struct OpenDialog {
+    OPENFILENAMEA options{};
+    std::array<char, 1024> fileName{};
+    std::string title;
+  };
+
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommand(int id, int code);
+  INT_PTR OnControlColour(HDC dc, HWND control);
+
+  void CreateControls();
+  void Centre();
+
+  // The reactions.
+  void FormCreate();
+  void FormShow();
+  void cbTargetAppChange();
+  void Button1Click();
+  void btnFolderClick();
+  void btnHelpClick();
+  void btnOkClick();
+
+  // Runs a reaction; an exception it lets out is shown in the error box for
+  // unexpected errors and the dialog carries on.
+  template <typename Reaction>
+  void Guarded(Reaction&& reaction) noexcept;
+  void ShowUnexpectedError(const std::string& message) noexcept;
+
+  HWND Item(ControlId id) const { return ::GetDlgItem(hwnd_, id); }
+  std::string Text(ControlId id) const { return WindowText(Item(id)); }
+  void SetText(ControlId id, const std::string& text) { ::SetWindowTextA(Item(id), text.c_str()); }
+  bool IsChecked(ControlId id) const;
+  void FocusControl(ControlId id);
+  std::size_t SelectedAppRow() const;
+  std::size_t SelectedVersionRow() const;
+  POINT At(MessageOffset offset) const;
+  int Message(MessageKind kind, const std::string& text, MessageOffset at);
+  int px(int value) const { return Scale(value, dpi_); }
+
+  int dpi_;
+  ScopedGdiObject font_;
+  HWND hwnd_ = nullptr;
+  int modalResult_ = 0;
+  std::string applicationTitle_;
+  OpenDialog OpenDlg;
+};
+
+}  // namespace quillfern::wizard::win32

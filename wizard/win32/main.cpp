@@ -1,0 +1,24 @@
+// The wizard's entry: COM for the main thread, the dialog shown modally, and
+// exit status 0 once it is closed. The command line is not read.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "wizard/win32/dialog_support.h"
+#include "wizard/win32/form.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // The manifest asks for the version 6 controls; they are registered once
+  // the library is loaded.
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
+
+  const quillfern::wizard::win32::ScopedComApartment com;  // the folder picker needs it
+  try {
+    quillfern::wizard::win32::TfrmNewOfficeAddIn frmNewOfficeAddIn;
+    frmNewOfficeAddIn.ShowModal();
+  } catch (const std::exception& error) {
+    ::MessageBoxA(nullptr, error.what(), "Quillfern", MB_OK | MB_ICONERROR);
+  }
+  return 0;
+}

@@ -1,0 +1,156 @@
+#include "wizard/win32/message_dialog.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "wizard/win32/dialog_support.h"
+
+namespace quillfern::wizard::win32 {
+
+namespace {
+
+struct Button {
+  int id;
+  const char* caption;
+};
+
+struct Request {
+  HFONT font;
+  int dpi;
+  MessageKind kind;
+  std::string text;
+  POINT topLeft;
+};
+
+const char* Title(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::Confirmation: return "Confirm";
+    case MessageKind::Error: return "Error";
+    case MessageKind::Information: return "Information";
+  }
+  return "";
+}
+
+LPCSTR IconName(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::Confirmation: return IDI_QUESTION;
+    case MessageKind::Error: return IDI_ERROR;
+    case MessageKind::Information: return IDI_INFORMATION;
+  }
+  return IDI_APPLICATION;
+}
+
+std::vector<Button> Buttons(MessageKind kind) {
+  if (kind == MessageKind::Confirmation) return {{IDYES, "&Yes"}, {IDNO, "&No"}};
+  return {{IDOK, "OK"}};
+}
+
+// Esc and the close box arrive as IDCANCEL: for a question that is No, for
+// a notice the only button there is.
+int CancelAnswer(MessageKind kind) { return kind == MessageKind::Confirmation ? IDNO : IDOK; }
+
+HWND AddControl(HWND dialog, HFONT font, const char* windowClass, const char* text, DWORD style, int id,
+                RECT at) {
+  const HWND control = ::CreateWindowExA(
+      0, windowClass, text, WS_CHILD | WS_VISIBLE | style, at.left, at.top, at.right - at.left,
+      at.bottom - at.top, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+      reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(dialog, GWLP_HINSTANCE)), nullptr);
+  if (control) ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return control;
+}
+
+// The text's extent in Font when wrapped at MaxWidth.
+SIZE MeasureText(HWND dialog, HFONT font, const std::string& text, int maxWidth) {
+  RECT box{0, 0, maxWidth, 0};
+  const HDC dc = ::GetDC(dialog);
+  const HGDIOBJ previous = ::SelectObject(dc, font);
+  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &box,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+  ::SelectObject(dc, previous);
+  ::ReleaseDC(dialog, dc);
+  return {box.right - box.left, box.bottom - box.top};
+}
+
+// SIZE holds LONGs; the layout below works in ints.
+struct Extent {
+  int cx, cy;
+};
+Extent ToExtent(SIZE size) { return {static_cast<int>(size.cx), static_cast<int>(size.cy)};
+}
+
+// Icon at the left, the text beside it, the buttons centred below; the
+// window is then sized around them and put exactly where it was asked to go.
+void Build(HWND dialog, const Request& request) {
+  const auto px = [&](int v) { return Scale(v, request.dpi); };
+  ::SetWindowTextA(dialog, Title(request.kind));
+
+  const std::string text = WithCrLf(request.text);
+  const int iconSize = ::GetSystemMetrics(SM_CXICON);
+  const int marginX = px(10), marginY = px(13), gap = px(12);
+  const Extent textSize = ToExtent(MeasureText(dialog, request.font, text, ::GetSystemMetrics(SM_CXSCREEN) / 2));
+
+  const HWND icon = AddControl(dialog, request.font, "STATIC", "", SS_ICON, kMessageIconId,
+                               {marginX, marginY, marginX + iconSize, marginY + iconSize});
+  ::SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconA(nullptr, IconName(request.kind))), 0);
+  const int textLeft = marginX + iconSize + gap;
+  AddControl(dialog, request.font, "STATIC", text.c_str(), SS_LEFT | SS_NOPREFIX, kMessageTextId,
+             {textLeft, marginY, textLeft + textSize.cx, marginY + textSize.cy});
+
+  const std::vector<Button> buttons = Buttons(request.kind);
+  const int buttonWidth = px(75), buttonHeight = px(23), buttonGap = px(8);
+  const int rowWidth = static_cast<int>(buttons.size()) * (buttonWidth + buttonGap) - buttonGap;
+  const int clientWidth = std::max(textLeft + textSize.cx + marginX, rowWidth + 2 * marginX);
+  const int rowTop = marginY + std::max(iconSize, textSize.cy) + gap;
+  int left = (clientWidth - rowWidth) / 2;
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    const DWORD kindStyle = i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    AddControl(dialog, request.font, "BUTTON", buttons[i].caption, WS_TABSTOP | WS_GROUP | kindStyle,
+               buttons[i].id, {left, rowTop, left + buttonWidth, rowTop + buttonHeight});
+    left += buttonWidth + buttonGap;
+  }
+
+  RECT frame{0, 0, clientWidth, rowTop + buttonHeight + marginY};
+  ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrA(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrA(dialog, GWL_EXSTYLE)));
+  ::SetWindowPos(dialog, nullptr, request.topLeft.x, request.topLeft.y, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+
+  ::SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(buttons.front().id), 0);
+  ::SetFocus(::GetDlgItem(dialog, buttons.front().id));
+}
+
+INT_PTR CALLBACK MessageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      const auto* request = reinterpret_cast<const Request*>(lParam);
+      ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+      Build(dialog, *request);
+      return FALSE;  // the focus is set
+    }
+    case WM_COMMAND: {
+      const auto* request = reinterpret_cast<const Request*>(::GetWindowLongPtrA(dialog, DWLP_USER));
+      const int id = LOWORD(wParam);
+      if (id == IDYES || id == IDNO || id == IDOK) ::EndDialog(dialog, id);
+      else if (id == IDCANCEL && request) ::EndDialog(dialog, CancelAnswer(request->kind));
+      return TRUE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+int ShowMessageDialog(HWND owner, HFONT font, int dpi, MessageKind kind, const std::string& text,
+                      POINT topLeft) {
+  const Request request{font, dpi, kind, text, topLeft};
+  const std::vector<DWORD> frame =
+      EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME);
+  const INT_PTR answer = ::DialogBoxIndirectParamA(
+      reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(owner, GWLP_HINSTANCE)),
+      reinterpret_cast<const DLGTEMPLATE*>(frame.data()), owner, &MessageProc,
+      reinterpret_cast<LPARAM>(&request));
+  return answer > 0 ? static_cast<int>(answer) : 0;
+}
+
+}  // namespace quillfern::wizard::win32

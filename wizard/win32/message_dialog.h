@@ -1,0 +1,27 @@
+// The Generate command's message dialogs: a confirmation, an error and an
+// information, each with its icon and buttons, placed where the caller says.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace quillfern::wizard::win32 {
+
+enum class MessageKind { Confirmation, Error, Information };
+
+// Identities of the icon and the text inside a message dialog. The buttons
+// carry IDYES and IDNO, or IDOK.
+constexpr int kMessageIconId = 20;
+constexpr int kMessageTextId = 21;
+
+// Shows a modal message dialog owned by Owner, in Font, with its outer
+// top-left corner at TopLeft in screen pixels, left there even when that is
+// off the screen. A confirmation ("Confirm", "&Yes"/"&No") returns IDYES or
+// IDNO: Enter chooses Yes, Esc and the close box No. An error ("Error") or an
+// information ("Information") returns IDOK. A CR in Text breaks the line.
+// Returns 0 when the dialog could not be shown.
+int ShowMessageDialog(HWND owner, HFONT font, int dpi, MessageKind kind, const std::string& text,
+                      POINT topLeft);
+
+}  // namespace quillfern::wizard::win32
