@@ -187,6 +187,17 @@ TEST_F(WizardTest, EnterOnAnotherPushButtonPressesThatButton) {
   EXPECT_EQ(wizard.WaitForExit(), 0u) << "Enter on Close closes instead of generating";
 }
 
+TEST_F(WizardTest, EnterOnAButtonFocusedByAClickPressesThatButton) {
+  ASSERT_TRUE(wizard.window());
+  wizard.Click(btnHelp);  // nothing to open: only the focus moves
+  ASSERT_EQ(wizard.FocusId(), btnHelp);
+  wizard.Press(VK_RETURN);
+  EXPECT_TRUE(wizard.OtherWindows().empty()) << "Enter on Help generated";
+  wizard.Click(btnCancel);
+  wizard.Press(VK_RETURN);
+  EXPECT_EQ(wizard.WaitForExit(), 0u);
+}
+
 // A user's change of either list, by keyboard, and the four boxes after it.
 struct ListChange {
   const char* what;

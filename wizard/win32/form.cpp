@@ -85,6 +85,8 @@ int TfrmNewOfficeAddIn::ShowModal() {
       modalResult_ = kModalCancel;
     } else if (got == -1) {
       modalResult_ = kModalCancel;
+    } else if (PressesFocusedButton(message)) {
+      continue;
     } else if (!::IsDialogMessageA(hwnd_, &message)) {
       ::TranslateMessage(&message);
       ::DispatchMessageA(&message);
@@ -92,6 +94,21 @@ int TfrmNewOfficeAddIn::ShowModal() {
   }
   ::ShowWindow(hwnd_, SW_HIDE);
   return modalResult_;
+}
+
+bool TfrmNewOfficeAddIn::PressesFocusedButton(const MSG& message) {
+  // The dialog manager gives Enter to the focused push button only when that
+  // button has become the default one, which a click does not make it: Enter
+  // on a button the user clicked before would run Generate instead.
+  if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN) return false;
+  const HWND focus = ::GetFocus();
+  if (!focus || ::GetParent(focus) != hwnd_ || !::IsWindowEnabled(focus)) return false;
+  char windowClass[16] = {};
+  ::GetClassNameA(focus, windowClass, sizeof windowClass);
+  const LONG_PTR type = ::GetWindowLongPtrA(focus, GWL_STYLE) & BS_TYPEMASK;
+  if (lstrcmpiA(windowClass, "Button") != 0 || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON)) return false;
+  ::SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(focus), BN_CLICKED), reinterpret_cast<LPARAM>(focus));
+  return true;
 }
 
 INT_PTR CALLBACK TfrmNewOfficeAddIn::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -166,6 +183,8 @@ void TfrmNewOfficeAddIn::CreateControls() {
                                            instance, nullptr);
     if (!control) continue;
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    // No length limit, rather than the system's default of 32767 typed characters.
+    if (std::string_view(spec->windowClass) == "EDIT") ::SendMessageA(control, EM_LIMITTEXT, 0, 0);
     if (spec->checked) ::SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
     if (isList) {
       ::SendMessageA(control, CB_SETITEMHEIGHT, 0, px(kListEntryHeight));

@@ -53,6 +53,7 @@ class TfrmNewOfficeAddIn final : public GenerateView {
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
+  bool PressesFocusedButton(const MSG& message);
   INT_PTR OnControlColour(HDC dc, HWND control);
 
   void CreateControls();
