@@ -32,6 +32,11 @@ TEST_F(WizardTest, StartsWithTheDefaultsOfAccess2000AndTheFocusOnTheApplicationL
   EXPECT_EQ(wizard.FocusId(), cbTargetApp);
 }
 
+bool UnderWine() {
+  const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
+
 // Where each control must be, relative to the client area at 96 DPI: a group
 // box's position plus the control's own inside it.
 struct Place {
@@ -39,6 +44,7 @@ struct Place {
   const char* caption;
   ControlId box;
   int left, top, width, height;
+  bool sizedToText = false;  // may grow beyond its size where the font is larger
 };
 constexpr auto kTop = static_cast<ControlId>(0);
 const Place kPlaces[] = {
@@ -51,7 +57,7 @@ const Place kPlaces[] = {
     {Button1, "...", GroupBox5, 328, 16, 23, 23},
     {GroupBox1, " Install in ", kTop, 8, 118, 361, 110},
     {rbInstallHKCU, "HKEY_CURRENT_USER", GroupBox1, 11, 18, 233, 17},
-    {Label2, "Add-In will be installed for the current user only", GroupBox1, 30, 34, 218, 13},
+    {Label2, "Add-In will be installed for the current user only", GroupBox1, 30, 34, 218, 13, true},
     {rbInstallHKLM, "HKEY_LOCAL_MACHINE", GroupBox1, 11, 58, 233, 17},
     {Label3,
      "Add-In will be installed for all users. MS Office does not list add-ins installed in HKLM hence "
@@ -63,11 +69,11 @@ const Place kPlaces[] = {
     {chkLoadDemandLoad, "Demand Load", GroupBox2, 163, 18, 150, 17},
     {chkLoadConnectFirstTime, "Connect First Time", GroupBox2, 163, 42, 150, 17},
     {GroupBox4, " Register ", kTop, 8, 309, 361, 113},
-    {Label4, "Friendly Name", GroupBox4, 11, 23, 67, 13},
+    {Label4, "Friendly Name", GroupBox4, 11, 23, 67, 13, true},
     {edtFriendlyName, nullptr, GroupBox4, 86, 18, 264, 21},
-    {Label1, "Class Name", GroupBox4, 11, 53, 56, 13},
+    {Label1, "Class Name", GroupBox4, 11, 53, 56, 13, true},
     {edtClassName, nullptr, GroupBox4, 86, 49, 264, 21},
-    {Label5, "Description", GroupBox4, 11, 83, 53, 13},
+    {Label5, "Description", GroupBox4, 11, 83, 53, 13, true},
     {edtDescription, nullptr, GroupBox4, 86, 80, 264, 21},
     {GroupBox8, " Output folder  ", kTop, 8, 428, 361, 50},
     {edtFolder, nullptr, GroupBox8, 11, 18, 311, 21},
@@ -91,6 +97,66 @@ TEST_F(WizardTest, PlacesEveryControlWithItsCaptionWhereTheLayoutPutsIt) {
     EXPECT_EQ(Describe(wizard.ClientRect(place.id)), Describe(expected));
     if (place.caption) {
       EXPECT_EQ(WindowTextOf(control), place.caption);
+    }
+  }
+}
+
+// The screen resolution that Wine gives the programs it starts from now on,
+// put back when the owner goes.
+class ScopedWineDpi {
+ public:
+  explicit ScopedWineDpi(DWORD dpi) {
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                      &key_, nullptr);
+    DWORD size = sizeof(previous_);
+    had_ = ::RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&previous_), &size) ==
+           ERROR_SUCCESS;
+    ::RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+  }
+  ~ScopedWineDpi() {
+    if (had_)
+      ::RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous_), sizeof(previous_));
+    else
+      ::RegDeleteValueA(key_, "LogPixels");
+    ::RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD previous_ = 0;
+  bool had_ = false;
+};
+
+TEST(WizardAtAnotherResolution, ScalesEveryPositionAndSizeByTheResolutionOver96) {
+  // Only Wine lets a test change the resolution for the programs it starts.
+  if (!UnderWine()) GTEST_SKIP() << "needs Wine to change the screen resolution";
+  ::SetProcessDPIAware();  // see the wizard's real pixels
+  const ScopedWineDpi dpi(144);
+  TempFolder work;
+  Wizard wizard(work.str());
+  ASSERT_TRUE(wizard.window());
+  const auto scaled = [](int v) { return ::MulDiv(v, 144, 96); };
+  RECT client{};
+  ::GetClientRect(wizard.window(), &client);
+  EXPECT_EQ(client.right, scaled(378));
+  EXPECT_EQ(client.bottom, scaled(515));
+  std::map<ControlId, POINT> boxes;
+  for (const Place& place : kPlaces) {
+    SCOPED_TRACE("control " + std::to_string(place.id));
+    const POINT origin = place.box == kTop ? POINT{0, 0} : boxes.at(place.box);
+    if (place.box == kTop) boxes[place.id] = {place.left, place.top};
+    const int left = origin.x + place.left, top = origin.y + place.top;
+    const RECT expected{scaled(left), scaled(top), scaled(left) + scaled(place.width),
+                        scaled(top) + scaled(place.height)};
+    const RECT actual = wizard.ClientRect(place.id);
+    if (place.sizedToText) {
+      // The larger font's text may need more room than the scaled label.
+      EXPECT_EQ(actual.left, expected.left);
+      EXPECT_EQ(actual.top, expected.top);
+      EXPECT_GE(actual.right, expected.right);
+      EXPECT_GE(actual.bottom, expected.bottom);
+    } else {
+      EXPECT_EQ(Describe(actual), Describe(expected));
     }
   }
 }
@@ -315,11 +381,6 @@ TEST_F(WizardTest, TheUnitPickerPutsTheChosenFileNameAloneIntoTheBoxAndStartsFro
   EXPECT_EQ(WindowTextOf(::GetDlgItem(picker, kLookIn)), "units");
   wizard.Press(VK_ESCAPE);
   ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
-}
-
-bool UnderWine() {
-  const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
 }
 
 TEST_F(WizardTest, TheUnitPickerTakesANameWithoutExtensionAsAPasFile) {

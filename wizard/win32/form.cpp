@@ -1,5 +1,6 @@
 #include "wizard/win32/form.h"
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -17,18 +18,40 @@ constexpr int kDroppedEntries = 8;
 constexpr char kUnitFilter[] = "Object Pascal units (*.pas)\0*.pas\0All files (*.*)\0*.*\0";
 
 // Makes a closed list Height pixels high, whatever frame the system draws
-// around its selection field. Systems differ in what the field's height
-// includes (Wine adds two pixels to what it is given), so measure and correct.
+// around its selection field. Systems differ in what they make of a field
+// height they are given (Wine adds two pixels), so measure, learn that
+// difference from the first try, and correct.
 void FitClosedHeight(HWND list, int height) {
+  LRESULT added = 0;
   for (int attempt = 0; attempt < 3; ++attempt) {
     RECT closed{};
     ::GetWindowRect(list, &closed);
     const int error = height - (closed.bottom - closed.top);
     if (error == 0) return;
     const LRESULT field = ::SendMessageA(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    if (field == CB_ERR || field + error <= 0) return;
-    ::SendMessageA(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + error);
+    const LRESULT request = field + error - added;
+    if (field == CB_ERR || request <= 0) return;
+    ::SendMessageA(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
+    added = ::SendMessageA(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0) - request;
   }
+}
+
+// Widens (and heightens) a one-line label whose text does not fit, as
+// happens in fonts other than the one the layout was made with and at other
+// resolutions; never makes it smaller than the layout.
+void GrowToText(HWND label, HGDIOBJ font) {
+  const std::string text = WindowText(label);
+  RECT needed{};
+  const HDC dc = ::GetDC(label);
+  const HGDIOBJ previous = ::SelectObject(dc, font);
+  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  ::SelectObject(dc, previous);
+  ::ReleaseDC(label, dc);
+  RECT has{};
+  ::GetClientRect(label, &has);
+  if (needed.right <= has.right && needed.bottom <= has.bottom) return;
+  ::SetWindowPos(label, nullptr, 0, 0, std::max(has.right, needed.right), std::max(has.bottom, needed.bottom),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 ControlId FieldControl(InputField field) {
@@ -186,6 +209,7 @@ void TfrmNewOfficeAddIn::CreateControls() {
     // No length limit, rather than the system's default of 32767 typed characters.
     if (std::string_view(spec->windowClass) == "EDIT") ::SendMessageA(control, EM_LIMITTEXT, 0, 0);
     if (spec->checked) ::SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+    if (spec->growsToText) GrowToText(control, font_.get());
     if (isList) {
       ::SendMessageA(control, CB_SETITEMHEIGHT, 0, px(kListEntryHeight));
       FitClosedHeight(control, px(spec->height));

@@ -40,6 +40,7 @@ struct ControlSpec {
   DWORD exStyle;
   TextColour colour;
   bool checked;  // a check box ticked or a radio button selected at start
+  bool growsToText;  // a label made wide enough for its text in the font at hand
 };
 
 // Every control starts a group of its own except rbInstallHKLM, which joins
@@ -60,44 +61,44 @@ constexpr auto Win = TextColour::Window;
 constexpr auto Note = TextColour::ActiveCaption;
 
 inline constexpr std::array<ControlSpec, 30> kLayout{{
-    {GroupBox3, "GroupBox3", "BUTTON", " Target Application ", P, 8, 8, 176, 50, 0, kGroupBox, 0, Win, false},
-    {cbTargetApp, "cbTargetApp", "COMBOBOX", "", GroupBox3, 11, 17, 155, 21, 0, kList, 0, Win, false},
-    {GroupBox6, "GroupBox6", "BUTTON", " Target Version", P, 193, 8, 176, 50, 1, kGroupBox, 0, Win, false},
-    {cbTargetVersion, "cbTargetVersion", "COMBOBOX", "", GroupBox6, 11, 17, 155, 21, 0, kList, 0, Win, false},
-    {GroupBox5, "GroupBox5", "BUTTON", " Interface unit  ", P, 8, 63, 361, 50, 2, kGroupBox, 0, Win, false},
-    {edtWrapper, "edtWrapper", "EDIT", "", GroupBox5, 11, 17, 311, 21, 0, kEdit, kSunken, Win, false},
-    {Button1, "Button1", "BUTTON", "...", GroupBox5, 328, 16, 23, 23, 1, kButton, 0, Win, false},
-    {GroupBox1, "GroupBox1", "BUTTON", " Install in ", P, 8, 118, 361, 110, 3, kGroupBox, 0, Win, false},
+    {GroupBox3, "GroupBox3", "BUTTON", " Target Application ", P, 8, 8, 176, 50, 0, kGroupBox, 0, Win, false, false},
+    {cbTargetApp, "cbTargetApp", "COMBOBOX", "", GroupBox3, 11, 17, 155, 21, 0, kList, 0, Win, false, false},
+    {GroupBox6, "GroupBox6", "BUTTON", " Target Version", P, 193, 8, 176, 50, 1, kGroupBox, 0, Win, false, false},
+    {cbTargetVersion, "cbTargetVersion", "COMBOBOX", "", GroupBox6, 11, 17, 155, 21, 0, kList, 0, Win, false, false},
+    {GroupBox5, "GroupBox5", "BUTTON", " Interface unit  ", P, 8, 63, 361, 50, 2, kGroupBox, 0, Win, false, false},
+    {edtWrapper, "edtWrapper", "EDIT", "", GroupBox5, 11, 17, 311, 21, 0, kEdit, kSunken, Win, false, false},
+    {Button1, "Button1", "BUTTON", "...", GroupBox5, 328, 16, 23, 23, 1, kButton, 0, Win, false, false},
+    {GroupBox1, "GroupBox1", "BUTTON", " Install in ", P, 8, 118, 361, 110, 3, kGroupBox, 0, Win, false, false},
     {Label2, "Label2", "STATIC", "Add-In will be installed for the current user only", GroupBox1,
-     30, 34, 218, 13, kNoTab, kLabel, 0, Note, false},
+     30, 34, 218, 13, kNoTab, kLabel, 0, Note, false, true},
     {Label3, "Label3", "STATIC",
      "Add-In will be installed for all users. MS Office does not list add-ins installed in HKLM "
      "hence preventing users from disabling them.",
-     GroupBox1, 30, 74, 323, 33, kNoTab, kLabel, 0, Note, false},
+     GroupBox1, 30, 74, 323, 33, kNoTab, kLabel, 0, Note, false, false},
     {rbInstallHKCU, "rbInstallHKCU", "BUTTON", "HKEY_CURRENT_USER", GroupBox1, 11, 18, 233, 17, 0,
-     kRadio | WS_GROUP | WS_TABSTOP, 0, Win, true},
+     kRadio | WS_GROUP | WS_TABSTOP, 0, Win, true, false},
     {rbInstallHKLM, "rbInstallHKLM", "BUTTON", "HKEY_LOCAL_MACHINE", GroupBox1, 11, 58, 233, 17, 1,
-     kRadio, 0, Win, false},
-    {GroupBox2, "GroupBox2", "BUTTON", " Load behavior ", P, 8, 234, 361, 69, 4, kGroupBox, 0, Win, false},
-    {chkLoadConnected, "chkLoadConnected", "BUTTON", "Connected", GroupBox2, 11, 18, 149, 17, 0, kCheck, 0, Win, true},
-    {chkLoadBootLoad, "chkLoadBootLoad", "BUTTON", "Boot Load", GroupBox2, 11, 42, 149, 17, 1, kCheck, 0, Win, true},
+     kRadio, 0, Win, false, false},
+    {GroupBox2, "GroupBox2", "BUTTON", " Load behavior ", P, 8, 234, 361, 69, 4, kGroupBox, 0, Win, false, false},
+    {chkLoadConnected, "chkLoadConnected", "BUTTON", "Connected", GroupBox2, 11, 18, 149, 17, 0, kCheck, 0, Win, true, false},
+    {chkLoadBootLoad, "chkLoadBootLoad", "BUTTON", "Boot Load", GroupBox2, 11, 42, 149, 17, 1, kCheck, 0, Win, true, false},
     {chkLoadDemandLoad, "chkLoadDemandLoad", "BUTTON", "Demand Load", GroupBox2, 163, 18, 150, 17, 2,
-     kCheck, 0, Win, false},
+     kCheck, 0, Win, false, false},
     {chkLoadConnectFirstTime, "chkLoadConnectFirstTime", "BUTTON", "Connect First Time", GroupBox2,
-     163, 42, 150, 17, 3, kCheck, 0, Win, false},
-    {GroupBox4, "GroupBox4", "BUTTON", " Register ", P, 8, 309, 361, 113, 5, kGroupBox, 0, Win, false},
-    {Label4, "Label4", "STATIC", "Friendly Name", GroupBox4, 11, 23, 67, 13, kNoTab, kLabel, 0, Win, false},
-    {Label1, "Label1", "STATIC", "Class Name", GroupBox4, 11, 53, 56, 13, kNoTab, kLabel, 0, Win, false},
-    {Label5, "Label5", "STATIC", "Description", GroupBox4, 11, 83, 53, 13, kNoTab, kLabel, 0, Win, false},
-    {edtFriendlyName, "edtFriendlyName", "EDIT", "", GroupBox4, 86, 18, 264, 21, 0, kEdit, kSunken, Win, false},
-    {edtClassName, "edtClassName", "EDIT", "", GroupBox4, 86, 49, 264, 21, 1, kEdit, kSunken, Win, false},
-    {edtDescription, "edtDescription", "EDIT", "", GroupBox4, 86, 80, 264, 21, 2, kEdit, kSunken, Win, false},
-    {GroupBox8, "GroupBox8", "BUTTON", " Output folder  ", P, 8, 428, 361, 50, 6, kGroupBox, 0, Win, false},
-    {edtFolder, "edtFolder", "EDIT", "", GroupBox8, 11, 18, 311, 21, 0, kEdit, kSunken, Win, false},
-    {btnFolder, "btnFolder", "BUTTON", "...", GroupBox8, 328, 17, 23, 23, 1, kButton, 0, Win, false},
-    {btnOk, "btnOk", "BUTTON", "Generate", P, 133, 486, 75, 23, 7, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, Win, false},
-    {btnCancel, "btnCancel", "BUTTON", "Close", P, 214, 486, 75, 23, 8, kButton, 0, Win, false},
-    {btnHelp, "btnHelp", "BUTTON", "Help", P, 295, 486, 75, 23, 9, kButton, 0, Win, false},
+     163, 42, 150, 17, 3, kCheck, 0, Win, false, false},
+    {GroupBox4, "GroupBox4", "BUTTON", " Register ", P, 8, 309, 361, 113, 5, kGroupBox, 0, Win, false, false},
+    {Label4, "Label4", "STATIC", "Friendly Name", GroupBox4, 11, 23, 67, 13, kNoTab, kLabel, 0, Win, false, true},
+    {Label1, "Label1", "STATIC", "Class Name", GroupBox4, 11, 53, 56, 13, kNoTab, kLabel, 0, Win, false, true},
+    {Label5, "Label5", "STATIC", "Description", GroupBox4, 11, 83, 53, 13, kNoTab, kLabel, 0, Win, false, true},
+    {edtFriendlyName, "edtFriendlyName", "EDIT", "", GroupBox4, 86, 18, 264, 21, 0, kEdit, kSunken, Win, false, false},
+    {edtClassName, "edtClassName", "EDIT", "", GroupBox4, 86, 49, 264, 21, 1, kEdit, kSunken, Win, false, false},
+    {edtDescription, "edtDescription", "EDIT", "", GroupBox4, 86, 80, 264, 21, 2, kEdit, kSunken, Win, false, false},
+    {GroupBox8, "GroupBox8", "BUTTON", " Output folder  ", P, 8, 428, 361, 50, 6, kGroupBox, 0, Win, false, false},
+    {edtFolder, "edtFolder", "EDIT", "", GroupBox8, 11, 18, 311, 21, 0, kEdit, kSunken, Win, false, false},
+    {btnFolder, "btnFolder", "BUTTON", "...", GroupBox8, 328, 17, 23, 23, 1, kButton, 0, Win, false, false},
+    {btnOk, "btnOk", "BUTTON", "Generate", P, 133, 486, 75, 23, 7, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, Win, false, false},
+    {btnCancel, "btnCancel", "BUTTON", "Close", P, 214, 486, 75, 23, 8, kButton, 0, Win, false, false},
+    {btnHelp, "btnHelp", "BUTTON", "Help", P, 295, 486, 75, 23, 9, kButton, 0, Win, false, false},
 }};
 
 // The dialog's client area at 96 DPI.
