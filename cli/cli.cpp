@@ -129,6 +129,8 @@ class TerminalView : public wizard::GenerateView {
   }
 
   void ShowError(const std::string& text, MessageOffset) override {
+    // Straight after the failing call, before anything else can overwrite it.
+    systemReason_ = platform::LastErrorText();
     Fail(kCouldNotGenerate, text);
   }
 
@@ -147,6 +149,7 @@ class TerminalView : public wizard::GenerateView {
   }
 
   bool folderMissing() const { return folderMissing_; }
+  const std::string& systemReason() const { return systemReason_; }
   bool succeeded() const { return succeeded_; }
   int status() const { return status_; }
 
@@ -158,7 +161,58 @@ class TerminalView : public wizard::GenerateView {
   bool folderMissing_ = false;
   bool succeeded_ = false;
   int status_ = kGenerated;
+  std::string systemReason_;
 };
+
+std::string Joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+  return text;
+}
+
+// The folders from the outermost missing one down to Folder itself: those
+// that a generation into Folder would create.
+std::vector<std::string> MissingFolders(const std::string& folder) {
+  std::vector<std::string> missing;
+  std::string path = folder;
+  while (!path.empty() && !platform::IsVolumeRoot(path) && !platform::FolderExists(path)) {
+    missing.insert(missing.begin(), path);
+    std::string parent = platform::FolderPart(path);
+    if (!parent.empty() && parent.back() == platform::kPathDelimiter) parent.pop_back();
+    if (parent == path) break;
+    path = parent;
+  }
+  return missing;
+}
+
+// After a failed run: which folders the run created and left, and where the
+// folder chain or the file set stopped and why, so nothing half made goes
+// unmentioned.
+void ExplainFailure(const std::vector<std::string>& missingBefore, const TerminalView& view,
+                    const generator::WriteFailure* write, const std::string& folder,
+                    const std::vector<std::string>& fileNames, std::ostream& err) {
+  std::vector<std::string> created, stillMissing;
+  for (const std::string& path : missingBefore)
+    (platform::FolderExists(path) ? created : stillMissing).push_back(path);
+  if (write) {
+    const std::vector<std::string> done(fileNames.begin(), fileNames.begin() + write->FilesWritten);
+    const std::vector<std::string> notDone(fileNames.begin() + write->FilesWritten, fileNames.end());
+    err << "error: could not write " << folder << platform::kPathDelimiter << write->FileName << ": "
+        << write->Reason << "; ";
+    if (done.empty()) err << "no file was written\n";
+    else err << "the project is incomplete: written and left in place: " << Joined(done)
+             << "; not written: " << Joined(notDone) << "\n";
+    return;
+  }
+  if (!stillMissing.empty() && !created.empty()) {
+    err << "error: could not create " << stillMissing.front() << ": " << view.systemReason()
+        << "; created before the failure and left in place: " << Joined(created) << "\n";
+  } else if (!stillMissing.empty()) {
+    err << "error: could not create " << stillMissing.front() << ": " << view.systemReason() << "\n";
+  } else if (!created.empty()) {
+    err << "error: created before the failure and left in place: " << Joined(created) << "\n";
+  }
+}
 
 // Runs the command; a dry run builds the files and lists them instead of
 // writing, and creates no folder.
@@ -174,7 +228,22 @@ int Generate(const WizardSettings& settings, bool force, bool dryRun, std::ostre
   };
   try {
     if (!dryRun) {
-      wizard::RunGenerateCommand(view);
+      const std::string folder = wizard::OutputFolder(settings.OutputFolderText);
+      const std::vector<std::string> missingBefore = MissingFolders(folder);
+      std::optional<generator::WriteFailure> failed;
+      std::vector<std::string> fileNames;
+      const wizard::ProjectWriter write = [&](const WizardSettings& s, const std::string& into,
+                                              const generator::WarningHook& warn) {
+        const generator::ProjectFileSet files = generator::BuildProjectFiles(s, warn);
+        for (const auto& file : files) fileNames.push_back(file.FileName);
+        generator::WriteFailure failure;
+        if (generator::WriteFileSet(files, into, &failure)) return true;
+        failed = failure;
+        return false;
+      };
+      wizard::RunGenerateCommand(view, write);
+      if (view.status() == kCouldNotGenerate)
+        ExplainFailure(missingBefore, view, failed ? &*failed : nullptr, folder, fileNames, err);
       return view.status();
     }
     wizard::RunGenerateCommand(view, listOnly);

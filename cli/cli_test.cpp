@@ -168,7 +168,11 @@ TEST(Cli, ReportsFoldersItCannotCreateOrUse) {
   quillfern::testing::WriteBytes(dir / "file", "x");
   const Result blocked = RunWith({"-o", dir / "file" + platform::kPathDelimiter + "sub"});
   EXPECT_EQ(blocked.status, 1);
-  EXPECT_EQ(blocked.err, "error: Unable to create output folder.\n");
+  // The fixed message, then which folder stopped the chain and the system's reason.
+  EXPECT_EQ(blocked.err.rfind("error: Unable to create output folder.\nerror: could not create " +
+                                  dir / "file" + ": ", 0),
+            0u)
+      << blocked.err;
   const Result root = RunWith({"-o", std::string(1, platform::kPathDelimiter)});
   EXPECT_EQ(root.status, 1);
   EXPECT_EQ(root.err, "error: Unable to create directory.\n");

@@ -121,10 +121,13 @@ ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHo
   return ComposeProjectFiles(settings, values);
 }
 
-bool WriteFileSet(const ProjectFileSet& files, const std::string& folder) {
-  for (const TAddInUnit& file : files) {
-    if (!platform::WriteWholeFile(folder + platform::kPathDelimiter + file.FileName, file.Content))
+bool WriteFileSet(const ProjectFileSet& files, const std::string& folder, WriteFailure* failure) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (!platform::WriteWholeFile(folder + platform::kPathDelimiter + files[i].FileName,
+                                  files[i].Content)) {
+      if (failure) *failure = {i, files[i].FileName, platform::LastErrorText()};
       return false;
+    }
   }
   return true;
 }

@@ -40,10 +40,21 @@ ProjectFileSet ComposeProjectFiles(const WizardSettings& settings, const Project
 // Throws only for a missing template.
 ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHook& warn);
 
+// Which file stopped a write and why, for a front end that can say more
+// than the fixed message.
+struct WriteFailure {
+  std::size_t FilesWritten = 0;  // entries written completely before the failure
+  std::string FileName;          // the entry that could not be written
+  std::string Reason;            // the system's text for the error
+};
+
 // Writes the set into Folder in list order, replacing files of the same
 // names, and stops at the first file that cannot be written. True when all
-// seven were written; files written before a failure stay.
-bool WriteFileSet(const ProjectFileSet& files, const std::string& folder);
+// seven were written; files written before a failure stay, the failing one
+// is not left behind half written. On false, Failure (when given) says
+// where and why.
+bool WriteFileSet(const ProjectFileSet& files, const std::string& folder,
+                  WriteFailure* failure = nullptr);
 
 // BuildProjectFiles, then WriteFileSet. A missing template propagates and
 // nothing is written.

@@ -45,8 +45,14 @@ bool IsFolderWriteProtected(const std::string& folder);
 
 // Creates or truncates the file and writes every byte of Content, holding
 // it exclusively while open. False when it cannot be created or completely
-// written.
+// written; a file that was begun but not completed is removed again rather
+// than left cut short. An existing link of that name is replaced by a new
+// file, never written through. LastErrorText tells why after a false.
 bool WriteWholeFile(const std::string& path, std::string_view content);
+
+// The system's text for the error of the last call that failed on this
+// thread; meaningful only straight after a failure.
+std::string LastErrorText();
 
 // The program's own full path name; empty if the system cannot tell.
 std::string ProgramPath();

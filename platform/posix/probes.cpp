@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <locale.h>
 #include <stdexcept>
@@ -33,6 +34,12 @@ class FileDescriptor {
     if (fd_ >= 0) ::close(fd_);
   }
   int get() const { return fd_; }
+  // Hands the descriptor over; the owner closes nothing afterwards.
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
   // Closes now and reports whether the close succeeded.
   bool Close() {
     const int fd = fd_;
@@ -52,6 +59,49 @@ bool WriteAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
   return true;
+}
+
+// Opens Path for writing from its first byte, creating it when missing.
+// Only a plain file of one name is written in place: a symbolic link or a
+// file with further hard links is taken out of the folder and a new file made
+// in its stead, so the bytes never land in a file outside the folder. Other
+// kinds of entry (folders, pipes, devices) are left alone and fail. Returns
+// the descriptor, or -1 with errno set.
+int OpenForReplacing(const std::string& path) {
+  constexpr int kCreate = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const int fd = ::open(path.c_str(), kCreate, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+    struct stat entry {};
+    if (::lstat(path.c_str(), &entry) != 0) {
+      if (errno == ENOENT) continue;  // gone in the meantime: create it after all
+      return -1;
+    }
+    if (S_ISREG(entry.st_mode) && entry.st_nlink == 1) {
+      // O_NONBLOCK: should the entry have turned into a pipe meanwhile, the
+      // open fails instead of waiting for a reader.
+      FileDescriptor existing(
+          ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+      struct stat opened {};
+      if (existing.get() < 0 || ::fstat(existing.get(), &opened) != 0) return -1;
+      if (!S_ISREG(opened.st_mode) || opened.st_nlink != 1 || opened.st_ino != entry.st_ino ||
+          opened.st_dev != entry.st_dev) {
+        errno = EBUSY;  // replaced while we looked: leave it to the user
+        return -1;
+      }
+      if (::ftruncate(existing.get(), 0) != 0) return -1;
+      const int flags = ::fcntl(existing.get(), F_GETFL);
+      if (flags < 0 || ::fcntl(existing.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return -1;
+      return existing.Release();
+    }
+    if (!S_ISLNK(entry.st_mode) && !S_ISREG(entry.st_mode)) {
+      errno = S_ISDIR(entry.st_mode) ? EISDIR : EEXIST;
+      return -1;
+    }
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return -1;
+  }
+  errno = EEXIST;
+  return -1;
 }
 
 // The user's time formats (LC_TIME from the environment), falling back to
@@ -114,11 +164,20 @@ bool IsFolderWriteProtected(const std::string& folder) {
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view content) {
-  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (file.get() < 0) return false;
+  const int fd = OpenForReplacing(path);
+  if (fd < 0) return false;
+  FileDescriptor file(fd);
   const bool written = WriteAll(file.get(), content);
-  return file.Close() && written;
+  if (file.Close() && written) return true;
+  // A file cut short must not be left looking like a finished one; the
+  // caller reports the error, so keep the system's reason for it.
+  const int reason = errno;
+  ::unlink(path.c_str());
+  errno = reason;
+  return false;
 }
+
+std::string LastErrorText() { return std::strerror(errno); }
 
 std::string ProgramPath() {
   std::array<char, 4096> buffer{};

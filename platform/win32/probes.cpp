@@ -116,12 +116,38 @@ bool WriteWholeFile(const std::string& path, std::string_view content) {
   ScopedFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
-  DWORD written = 0;
-  const bool ok = content.empty() ||
-                  (::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
-                               nullptr) != FALSE &&
-                   written == content.size());
-  return file.Reset() && ok;
+  bool ok = true;
+  if (!content.empty()) {
+    DWORD written = 0;
+    ok = ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                     nullptr) != FALSE;
+    if (ok && written != content.size()) {
+      ok = false;
+      ::SetLastError(ERROR_HANDLE_DISK_FULL);  // a short write without an error of its own
+    }
+  }
+  if (file.Reset() && ok) return true;
+  // A file cut short must not be left looking like a finished one; the
+  // caller reports the error, so keep the system's reason for it.
+  const DWORD reason = ::GetLastError();
+  ::DeleteFileA(path.c_str());
+  ::SetLastError(reason);
+  return false;
+}
+
+std::string LastErrorText() {
+  const DWORD code = ::GetLastError();
+  char* text = nullptr;
+  const DWORD n = ::FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message(text ? text : "", text ? n : 0);
+  if (text) ::LocalFree(text);
+  while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' ' ||
+                              message.back() == '.'))
+    message.pop_back();
+  if (message.empty()) message = "system error " + std::to_string(code);
+  return message;
 }
 
 std::string ProgramPath() {
