@@ -1,0 +1,47 @@
+// The identifier and unit-file-name checks, and the output folder's one
+// trailing separator, against models written from the rules directly.
+#include <cstdint>
+#include <string>
+
+#include "fuzz/fuzz_input.h"
+#include "platform/probes.h"
+#include "wizard/generate_command.h"
+
+namespace {
+
+const std::string kFirst = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_";
+const std::string kRest = kFirst + "0123456789";
+
+bool ModelIdentifier(const std::string& name) {
+  return !name.empty() && kFirst.find(name[0]) != std::string::npos &&
+         name.find_first_not_of(kRest) == std::string::npos;
+}
+
+// "<identifier>.pas" with the extension in any letter case. The rule's
+// other clauses (at least five characters, the first ".PAS" at the end)
+// follow: an identifier holds no dot and is never empty.
+bool ModelUnitFileName(const std::string& name) {
+  if (name.size() < 4) return false;
+  const std::string ext = name.substr(name.size() - 4);
+  const bool pas = ext[0] == '.' && (ext[1] == 'p' || ext[1] == 'P') && (ext[2] == 'a' || ext[2] == 'A') &&
+                   (ext[3] == 's' || ext[3] == 'S');
+  return pas && ModelIdentifier(name.substr(0, name.size() - 4));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace quillfern;
+  const std::string name(reinterpret_cast<const char*>(data), size);
+
+  if (wizard::IsValidIdentifier(name) != ModelIdentifier(name))
+    fuzz::Fail("IsValidIdentifier differs from the model", name);
+  if (wizard::IsValidUnitFileName(name) != ModelUnitFileName(name))
+    fuzz::Fail("IsValidUnitFileName differs from the model", name);
+
+  const std::string folder = wizard::OutputFolder(name);
+  const bool endsInSeparator = !name.empty() && name.back() == platform::kPathDelimiter;
+  if (folder != (endsInSeparator ? name.substr(0, name.size() - 1) : name))
+    fuzz::Fail("OutputFolder removed other than one trailing separator", folder);
+  return 0;
+}
