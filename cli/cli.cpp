@@ -131,6 +131,7 @@ class TerminalView : public wizard::GenerateView {
   void ShowError(const std::string& text, MessageOffset) override {
     // Straight after the failing call, before anything else can overwrite it.
     systemReason_ = platform::LastErrorText();
+    errorText_ = text;
     Fail(kCouldNotGenerate, text);
   }
 
@@ -150,6 +151,7 @@ class TerminalView : public wizard::GenerateView {
 
   bool folderMissing() const { return folderMissing_; }
   const std::string& systemReason() const { return systemReason_; }
+  const std::string& errorText() const { return errorText_; }
   bool succeeded() const { return succeeded_; }
   int status() const { return status_; }
 
@@ -162,6 +164,7 @@ class TerminalView : public wizard::GenerateView {
   bool succeeded_ = false;
   int status_ = kGenerated;
   std::string systemReason_;
+  std::string errorText_;
 };
 
 std::string Joined(const std::vector<std::string>& items) {
@@ -204,13 +207,14 @@ void ExplainFailure(const std::vector<std::string>& missingBefore, const Termina
              << "; not written: " << Joined(notDone) << "\n";
     return;
   }
-  if (!stillMissing.empty() && !created.empty()) {
-    err << "error: could not create " << stillMissing.front() << ": " << view.systemReason()
-        << "; created before the failure and left in place: " << Joined(created) << "\n";
-  } else if (!stillMissing.empty()) {
-    err << "error: could not create " << stillMissing.front() << ": " << view.systemReason() << "\n";
+  const std::string left =
+      created.empty() ? "" : "; created before the failure and left in place: " + Joined(created);
+  if (!stillMissing.empty()) {
+    err << "error: could not create " << stillMissing.front() << ": " << view.systemReason() << left << "\n";
+  } else if (view.errorText() == "Output folder is write protected.") {
+    err << "error: no file can be made in " << folder << ": " << view.systemReason() << left << "\n";
   } else if (!created.empty()) {
-    err << "error: created before the failure and left in place: " << Joined(created) << "\n";
+    err << "error: " << left.substr(2) << "\n";
   }
 }
 

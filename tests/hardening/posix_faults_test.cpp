@@ -1,0 +1,328 @@
+// Faults that Linux lets a test make for real: a file-size limit and a full
+// file system part way through the set, read-only and pseudo file systems,
+// names and paths at the system's limits, odd bytes in names, and links,
+// pipes and devices standing where a file of the set goes.
+#include <limits.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "platform/probes.h"
+#include "support/test_support.h"
+
+namespace quillfern::testing {
+namespace {
+
+struct ChildResult {
+  int status;          // the body's result, or 128 + the signal that ended it
+  std::string report;  // what the body wrote to its report
+};
+
+// Runs Body in a child process, so limits and mounts stay there; the report
+// comes back through a pipe.
+ChildResult InChild(const std::function<int(std::string& report)>& body) {
+  int channel[2];
+  if (::pipe(channel) != 0) return {-1, std::strerror(errno)};
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(channel[0]);
+    std::string report;
+    const int status = body(report);
+    for (std::size_t at = 0; at < report.size();) {
+      const ssize_t n = ::write(channel[1], report.data() + at, report.size() - at);
+      if (n <= 0) break;
+      at += static_cast<std::size_t>(n);
+    }
+    ::_exit(status);
+  }
+  ::close(channel[1]);
+  std::string report;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<std::size_t>(n));
+  ::close(channel[0]);
+  int wstatus = 0;
+  ::waitpid(pid, &wstatus, 0);
+  return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus), report};
+}
+
+// In a child: files may not grow past Limit bytes, and going past fails the
+// write (EFBIG) instead of killing the process.
+void LimitFileSize(rlim_t limit) {
+  const rlimit cap{limit, limit};
+  ::setrlimit(RLIMIT_FSIZE, &cap);
+  ::signal(SIGXFSZ, SIG_IGN);
+}
+
+// In a child: a private mount of a fresh tmpfs over Folder with these
+// options. False when the system does not allow it (not root).
+bool MountPrivateTmpfs(const std::string& folder, const char* options, unsigned long flags = 0) {
+  return ::unshare(CLONE_NEWNS) == 0 && ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         ::mount("tmpfs", folder.c_str(), "tmpfs", flags, options) == 0;
+}
+
+bool CanMount() {
+  TempFolder probe;
+  return InChild([&](std::string&) { return MountPrivateTmpfs(probe.str(), "size=64k") ? 0 : 1; }).status == 0;
+}
+
+std::string Names(const fs::path& folder) {
+  std::string names;
+  for (const std::string& n : ListTree(folder)) names += n + " ";
+  return names;
+}
+
+TEST(DiskFaults, AFileSizeLimitStopsTheSetAtTheFirstFileTooLargeAndLeavesNoPartOfIt) {
+  const generator::ProjectFileSet files = generator::ComposeProjectFiles(ExcelSettings(""), kFixedValues);
+  std::set<std::size_t> limits;
+  for (const auto& f : files) limits.insert(f.Content.size() - 1);
+  for (const std::size_t limit : limits) {
+    std::size_t firstTooLarge = 0;
+    while (files[firstTooLarge].Content.size() <= limit) ++firstTooLarge;
+    for (const bool olderProject : {false, true}) {
+      SCOPED_TRACE("limit " + std::to_string(limit) + (olderProject ? ", over an older project" : ""));
+      TempFolder dir;
+      if (olderProject)
+        for (const auto& f : files) WriteBytes(dir / f.FileName, "older " + f.FileName);
+      const ChildResult r = InChild([&](std::string& report) {
+        LimitFileSize(limit);
+        generator::WriteFailure failure;
+        const bool written = generator::WriteFileSet(files, dir.str(), &failure);
+        report = failure.FileName + "|" + std::to_string(failure.FilesWritten) + "|" + failure.Reason;
+        return written ? 1 : 0;
+      });
+      ASSERT_EQ(r.status, 0) << "a write past the limit was reported as done";
+      EXPECT_EQ(r.report, files[firstTooLarge].FileName + "|" + std::to_string(firstTooLarge) + "|" +
+                              std::strerror(EFBIG));
+      for (std::size_t i = 0; i < files.size(); ++i) {
+        const fs::path file = dir.path() / files[i].FileName;
+        if (i < firstTooLarge) {
+          EXPECT_TRUE(SameBytes(files[i].Content, ReadBytes(file))) << files[i].FileName;
+        } else if (i == firstTooLarge) {
+          EXPECT_FALSE(fs::exists(file)) << "a cut-short " << files[i].FileName << " stayed";
+        } else if (olderProject) {
+          EXPECT_EQ(ReadBytes(file), "older " + files[i].FileName);
+        } else {
+          EXPECT_FALSE(fs::exists(file)) << files[i].FileName;
+        }
+      }
+    }
+  }
+}
+
+TEST(DiskFaults, AFullFileSystemPartWayIsReportedWithTheFileAndNoFileIsLeftIncomplete) {
+  if (!CanMount()) GTEST_SKIP() << "mounting a small file system needs root";
+  TempFolder reference;
+  ASSERT_EQ(RunCliWith({"-a", "Excel", "-V", "XP", "-o", reference.str()}).status, 0);
+  int sawFailure = 0;
+  // tmpfs counts whole pages: these sizes run out at different files.
+  for (const char* size : {"size=4k", "size=8k", "size=12k", "size=16k", "size=20k", "size=64k"}) {
+    SCOPED_TRACE(size);
+    TempFolder mountPoint;
+    const ChildResult r = InChild([&](std::string& report) {
+      if (!MountPrivateTmpfs(mountPoint.str(), size)) return 99;
+      const std::string out = mountPoint / "out";
+      const CliResult cli = RunCliWith({"-a", "Excel", "-V", "XP", "-o", out});
+      report = cli.err + "\x01";
+      // Every file that is there is whole: the same size as in a run with room.
+      for (const std::string& name : ListTree(out)) {
+        const auto want = fs::file_size(reference.path() / name);
+        if (fs::file_size(fs::path(out) / name) != want) report += "incomplete " + name + " ";
+      }
+      return cli.status;
+    });
+    ASSERT_NE(r.status, 99) << "mount failed";
+    const std::string err = r.report.substr(0, r.report.find('\x01'));
+    EXPECT_EQ(r.report.substr(r.report.find('\x01') + 1), "") << err;
+    if (r.status == 0) {
+      EXPECT_EQ(err.find("error"), std::string::npos) << err;
+      continue;
+    }
+    ++sawFailure;
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(err.find(std::strerror(ENOSPC)), std::string::npos) << err;
+    const std::string error = err.substr(std::min(err.find("error: "), err.size()));
+    EXPECT_TRUE(error.rfind("error: Unable to write project files.\nerror: could not write ", 0) == 0 ||
+                error.rfind("error: Output folder is write protected.\nerror: no file can be made in ", 0) == 0 ||
+                error.rfind("error: Unable to create output folder.\nerror: could not create ", 0) == 0)
+        << err;
+  }
+  EXPECT_GE(sawFailure, 3) << "the sizes no longer make the disk run out part way";
+}
+
+TEST(ReadOnlyPlaces, FoldersNobodyMayWriteAreRefusedWithTheirReason) {
+  // procfs takes no new folders or files, not even from root.
+  const CliResult create = RunCliWith({"-o", "/proc/quillfern-out"});
+  EXPECT_EQ(create.status, 1);
+  EXPECT_EQ(create.err.rfind("error: Unable to create output folder.\nerror: could not create /proc/quillfern-out: ", 0), 0u)
+      << create.err;
+  const CliResult write = RunCliWith({"-o", "/proc"});
+  EXPECT_EQ(write.status, 1);
+  EXPECT_EQ(write.err.rfind("error: Output folder is write protected.\nerror: no file can be made in /proc: ", 0), 0u)
+      << write.err;
+
+  if (!CanMount()) GTEST_SKIP() << "a read-only mount needs root";
+  TempFolder mountPoint;
+  const ChildResult r = InChild([&](std::string& report) {
+    if (!MountPrivateTmpfs(mountPoint.str(), "size=64k", MS_RDONLY)) return 99;
+    const CliResult inside = RunCliWith({"-o", mountPoint.str()});
+    const CliResult below = RunCliWith({"-o", mountPoint / "a" + "/b"});
+    report = inside.err + "\x01" + below.err + "\x01" + Names(mountPoint.path());
+    return inside.status * 10 + below.status;
+  });
+  ASSERT_NE(r.status, 99);
+  EXPECT_EQ(r.status, 11);
+  const std::string ro = std::strerror(EROFS);
+  EXPECT_EQ(r.report, "error: Output folder is write protected.\nerror: no file can be made in " + mountPoint.str() +
+                          ": " + ro + "\n\x01" + "error: Unable to create output folder.\nerror: could not create " +
+                          mountPoint / "a" + ": " + ro + "\n\x01");
+}
+
+TEST(LongPaths, NamesAndPathsPastTheSystemsLimitsFailClearlyAndReportWhatStays) {
+  TempFolder dir;
+  // One component longer than NAME_MAX.
+  const std::string tooLong = dir / std::string(NAME_MAX + 1, 'n');
+  const CliResult name = RunCliWith({"-o", tooLong});
+  EXPECT_EQ(name.status, 1);
+  EXPECT_EQ(name.err, "error: Unable to create output folder.\nerror: could not create " + tooLong + ": " +
+                          std::strerror(ENAMETOOLONG) + "\n");
+  // A component of exactly NAME_MAX is fine.
+  const std::string longest = dir / std::string(NAME_MAX, 'm');
+  EXPECT_EQ(RunCliWith({"-o", longest}).status, 0);
+  EXPECT_EQ(ListTree(longest).size(), 7u);
+
+  // A class name whose project source name is one byte too long: nothing is written.
+  const std::string cls(NAME_MAX - 3, 'C');  // + ".dpr" is NAME_MAX + 1
+  const CliResult file = RunCliWith({"-c", cls, "-o", dir / "cls"});
+  EXPECT_EQ(file.status, 1);
+  EXPECT_NE(file.err.find("error: could not write " + dir / "cls" + "/" + cls + ".dpr: " +
+                          std::strerror(ENAMETOOLONG) + "; no file was written\n"),
+            std::string::npos)
+      << file.err;
+  EXPECT_TRUE(ListTree(dir / "cls").empty());
+
+  // A chain deeper than PATH_MAX: the folders made before the limit stay
+  // and are named.
+  std::string deep = dir / "deep";
+  std::vector<std::string> chain;
+  while (deep.size() < PATH_MAX + 200) {
+    deep += "/" + std::string(200, 'd');
+    chain.push_back(deep);
+  }
+  const CliResult d = RunCliWith({"-o", deep});
+  EXPECT_EQ(d.status, 1);
+  std::vector<std::string> made;
+  std::string missing;
+  for (const std::string& p : std::vector<std::string>{dir / "deep"}) made.push_back(p);
+  for (const std::string& p : chain) {
+    if (p.size() < PATH_MAX) made.push_back(p);
+    else if (missing.empty()) missing = p;
+  }
+  std::string list;
+  for (const std::string& p : made) list += (list.empty() ? "" : ", ") + p;
+  EXPECT_EQ(d.err, "error: Unable to create output folder.\nerror: could not create " + missing + ": " +
+                       std::strerror(ENAMETOOLONG) + "; created before the failure and left in place: " + list + "\n");
+  for (const std::string& p : made) EXPECT_TRUE(fs::is_directory(p)) << p.size();
+}
+
+TEST(OddNames, BlanksHighBytesAndCharactersWindowsForbidsAreKeptByteForByte) {
+  TempFolder dir;
+  const char* const folders[] = {"with blanks ", "caf\xC3\xA9", "latin \xE9 byte", "<>:\"|?*", " lead", "new\nline"};
+  for (const char* name : folders) {
+    SCOPED_TRACE(name);
+    const std::string folder = dir / name;
+    const std::string friendly = std::string("Caf\xC3\xA9 \xE9 <>:\"|?* '") + name;
+    const CliResult r = RunCliWith({"-o", folder, "-f", friendly, "-d", name});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_directory(fs::path(folder)));
+    EXPECT_EQ(ListTree(folder).size(), 7u);
+    // In the unit's string literal, with its one quote doubled and nothing else touched.
+    const std::string unit = ReadBytes(fs::path(folder) / "Unit1.pas");
+    const std::string literal = std::string("'Caf\xC3\xA9 \xE9 <>:\"|?* ''") + name + "',\r\n";
+    EXPECT_NE(unit.find(literal), std::string::npos) << "the friendly name's bytes are not kept";
+  }
+  std::set<std::string> expected;
+  for (const char* name : folders) expected.insert(std::string(name) + "/");
+  std::set<std::string> top;
+  for (const auto& e : fs::directory_iterator(dir.path())) top.insert(e.path().filename().string() + "/");
+  EXPECT_EQ(top, expected);
+}
+
+class Links : public ::testing::Test {
+ protected:
+  TempFolder temp;
+  std::string folder = temp / "project";
+  std::string outside = temp / "outside.txt";
+  void SetUp() override {
+    fs::create_directory(folder);
+    WriteBytes(outside, "precious");
+  }
+  CliResult Generate() { return RunCliWith({"-a", "Excel", "-V", "XP", "-o", folder, "--force"}); }
+};
+
+TEST_F(Links, ASymbolicLinkOfTheSetIsReplacedAndItsTargetKept) {
+  for (const char* name : {"Unit1.pas", "ExcelAddin1.dpr", "Readme.txt"}) {
+    SCOPED_TRACE(name);
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    fs::create_symlink(outside, fs::path(folder) / name);
+    const CliResult r = Generate();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadBytes(outside), "precious");
+    EXPECT_FALSE(fs::is_symlink(fs::path(folder) / name));
+    EXPECT_TRUE(fs::is_regular_file(fs::path(folder) / name));
+  }
+}
+
+TEST_F(Links, ADanglingLinkCreatesNothingWhereItPoints) {
+  const std::string nowhere = temp / "nowhere" ;
+  fs::create_symlink(nowhere, fs::path(folder) / "Install.bat");
+  const CliResult r = Generate();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(fs::exists(nowhere));
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(fs::path(folder) / "Install.bat")));
+}
+
+TEST_F(Links, AHardLinkedFileIsReplacedAndTheOtherNameKeepsItsBytes) {
+  fs::create_hard_link(outside, fs::path(folder) / "Uninstall.bat");
+  const CliResult r = Generate();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadBytes(outside), "precious");
+  EXPECT_EQ(fs::hard_link_count(outside), 1u);
+  EXPECT_NE(ReadBytes(fs::path(folder) / "Uninstall.bat"), "precious");
+}
+
+TEST_F(Links, APipeOrALinkToADeviceIsNotWrittenInto) {
+  ASSERT_EQ(::mkfifo((fs::path(folder) / "Install.bat").c_str(), 0666), 0);
+  const CliResult pipe = Generate();  // would hang on a pipe opened for writing
+  EXPECT_EQ(pipe.status, 1);
+  EXPECT_NE(pipe.err.find("could not write " + folder + "/Install.bat: "), std::string::npos) << pipe.err;
+  EXPECT_TRUE(fs::is_fifo(fs::path(folder) / "Install.bat"));
+
+  fs::remove(fs::path(folder) / "Install.bat");
+  fs::create_symlink("/dev/null", fs::path(folder) / "Readme.txt");
+  const CliResult device = Generate();
+  EXPECT_EQ(device.status, 0) << device.err;
+  EXPECT_GT(fs::file_size(fs::path(folder) / "Readme.txt"), 0u) << "the read-me went into /dev/null";
+}
+
+TEST_F(Links, AnOutputFolderThatIsALinkIsTheFolderTheUserNamed) {
+  fs::create_directory(temp.path() / "real");
+  fs::create_directory_symlink(temp.path() / "real", temp.path() / "alias");
+  EXPECT_EQ(RunCliWith({"-o", temp / "alias"}).status, 0);
+  EXPECT_EQ(ListTree(temp.path() / "real").size(), 7u);
+}
+
+}  // namespace
+}  // namespace quillfern::testing
