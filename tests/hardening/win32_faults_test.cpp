@@ -1,0 +1,192 @@
+// Faults the Windows build meets: paths at and past MAX_PATH, characters
+// the file system refuses, a drive that maps a place nobody may write, high
+// bytes of the ANSI code page, and a file of the set held open without
+// sharing by another process while the command-line generator runs.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "platform/probes.h"
+#include "support/test_support.h"
+
+namespace quillfern::testing {
+namespace {
+
+const char* const kSet[] = {"ExcelAddin1.dpr", "ExcelAddin1.dof", "ExcelAddin1.tlb", "Unit1.pas",
+                            "Install.bat",     "Uninstall.bat",   "Readme.txt"};
+
+std::vector<std::string> Split(const std::string& list) {
+  std::vector<std::string> items;
+  std::size_t from = 0;
+  while (from < list.size()) {
+    const std::size_t comma = std::min(list.find(", ", from), list.size());
+    items.push_back(list.substr(from, comma - from));
+    from = comma + 2;
+  }
+  return items;
+}
+
+// The text between Begin and the next End (or the line's end).
+std::string Between(const std::string& text, const std::string& begin, const std::string& end) {
+  const std::size_t at = text.find(begin);
+  if (at == std::string::npos) return {};
+  const std::size_t from = at + begin.size();
+  const std::size_t to = std::min(text.find(end, from), text.find('\n', from));
+  return text.substr(from, to - from);
+}
+
+// Whatever the system allows, what the CLI says matches the disk: success
+// means seven files; a failure names what was made and what was not.
+void ExpectReportMatchesDisk(const CliResult& r, const std::string& folder) {
+  const std::string sep(1, platform::kPathDelimiter);
+  if (r.status == 0) {
+    for (const char* name : kSet) EXPECT_TRUE(platform::FileExists(folder + sep + name)) << name;
+    EXPECT_EQ(r.err.find("error"), std::string::npos) << r.err;
+    return;
+  }
+  ASSERT_EQ(r.status, 1) << r.err;
+  for (const std::string& made : Split(Between(r.err, "left in place: ", ";")))
+    EXPECT_TRUE(platform::FolderExists(made) || platform::FileExists(folder + sep + made)) << made << "\n" << r.err;
+  for (const std::string& missing : Split(Between(r.err, "not written: ", "\n")))
+    EXPECT_FALSE(platform::FileExists(folder + sep + missing)) << missing << "\n" << r.err;
+  const bool explained = r.err.find("error: could not create ") != std::string::npos ||
+                         r.err.find("error: could not write ") != std::string::npos ||
+                         r.err.find("error: no file can be made in ") != std::string::npos;
+  EXPECT_TRUE(explained) << r.err;
+  if (r.err.find("no file was written") != std::string::npos || r.err.find("could not create") != std::string::npos) {
+    for (const char* name : kSet) EXPECT_FALSE(platform::FileExists(folder + sep + name)) << name;
+  }
+}
+
+TEST(Win32LongPaths, FoldersAroundMaxPathEitherWorkWholeOrFailWithWhatStaysNamed) {
+  TempFolder temp;
+  int failed = 0;
+  for (const std::size_t length : {200u, 240u, 244u, 247u, 248u, 249u, 255u, 259u, 260u, 261u, 300u}) {
+    std::string folder = temp.str() + "\\";
+    while (folder.size() < length) folder += std::string(std::min<std::size_t>(60, length - folder.size()), 'p') + "\\";
+    folder.resize(length);
+    if (folder.back() == '\\') folder.back() = 'q';
+    SCOPED_TRACE(std::to_string(folder.size()) + " characters");
+    const CliResult r = RunCliWith({"-a", "Excel", "-V", "XP", "-o", folder});
+    ExpectReportMatchesDisk(r, folder);
+    if (r.status != 0) ++failed;
+    if (folder.size() + sizeof "\\ExcelAddin1.dpr" - 1 < MAX_PATH) {
+      EXPECT_EQ(r.status, 0) << r.err;
+    }
+  }
+  // Past MAX_PATH something must refuse, and it must have been said.
+  EXPECT_GT(failed, 0);
+}
+
+TEST(Win32OddNames, CharactersTheFileSystemRefusesGiveAClearMessageAndCreateNothing) {
+  TempFolder temp;
+  for (const char c : std::string("<>\"|?*")) {
+    const std::string folder = temp.str() + "\\bad" + c + "name";
+    SCOPED_TRACE(folder);
+    const CliResult r = RunCliWith({"-o", folder});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("error: Unable to create output folder.\nerror: could not create " + folder + ": "),
+              std::string::npos)
+        << r.err;
+  }
+  EXPECT_TRUE(ListTree(temp.path()).empty());
+}
+
+TEST(Win32OddNames, BlanksAndHighBytesOfTheCodePageAreKeptInFolderAndText) {
+  TempFolder temp;
+  // A letter that every single-byte ANSI code page has above 0x7F; on a
+  // double-byte page a lone lead byte is no character, so take none there.
+  const std::string high = ::GetACP() == 1252 ? "\xE9" : "";
+  const std::string folder = temp.str() + "\\with blanks caf" + high + " dir";
+  const std::string friendly = "Caf" + high + " <>:\"|?*";
+  const CliResult r = RunCliWith({"-a", "Excel", "-V", "XP", "-o", folder, "-f", friendly});
+  ASSERT_EQ(r.status, 0) << r.err;
+  WIN32_FIND_DATAA found{};
+  const HANDLE search = ::FindFirstFileA((temp.str() + "\\with*").c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  ::FindClose(search);
+  EXPECT_EQ(std::string(found.cFileName), "with blanks caf" + high + " dir");
+  EXPECT_NE(ReadBytes(fs::path(temp.path()) / fs::path(found.cFileName) / "Unit1.pas").find("'" + friendly + "',"),
+            std::string::npos);
+}
+
+TEST(Win32ReadOnlyPlaces, ADriveOntoProcIsRefusedWithItsReason) {
+  // Wine maps Z: to the host's root, and procfs takes no new files from anyone.
+  if (!platform::FolderExists("Z:\\proc\\")) GTEST_SKIP() << "no Z: drive onto the host's root";
+  const CliResult create = RunCliWith({"-o", "Z:\\proc\\quillfern"});
+  EXPECT_EQ(create.status, 1);
+  EXPECT_NE(create.err.find("error: Unable to create output folder.\nerror: could not create Z:\\proc\\quillfern: "),
+            std::string::npos)
+      << create.err;
+  const CliResult write = RunCliWith({"-o", "Z:\\proc"});
+  EXPECT_EQ(write.status, 1);
+  EXPECT_NE(write.err.find("error: Output folder is write protected.\nerror: no file can be made in Z:\\proc: "),
+            std::string::npos)
+      << write.err;
+}
+
+// Runs the command-line executable with these arguments and returns its
+// exit code and standard error.
+CliResult RunCliExecutable(const std::string& arguments) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return {-1, "", "no pipe"};
+  ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdError = writeEnd;
+  startup.hStdOutput = writeEnd;
+  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION process{};
+  std::string command = "\"" QUILLFERN_CLI_EXE "\" " + arguments;
+  const BOOL started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &process);
+  ::CloseHandle(writeEnd);
+  if (!started) {
+    ::CloseHandle(readEnd);
+    return {-1, "", "cannot start " QUILLFERN_CLI_EXE};
+  }
+  std::string output;
+  char buffer[4096];
+  DWORD n = 0;
+  while (::ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) output.append(buffer, n);
+  ::CloseHandle(readEnd);
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.hProcess, &code);
+  ::CloseHandle(process.hProcess);
+  ::CloseHandle(process.hThread);
+  return {static_cast<int>(code), "", output};
+}
+
+TEST(Win32Locks, AFileHeldWithoutSharingStopsTheCliThereAndItSaysWhatStays) {
+  TempFolder temp;
+  const std::string folder = temp.str();
+  ASSERT_EQ(RunCliWith({"-a", "Excel", "-V", "XP", "-o", folder}).status, 0);
+  const std::string before = ReadBytes(fs::path(folder) / "Readme.txt");
+  // This process holds Install.bat open without sharing; the CLI is another process.
+  const HANDLE held = ::CreateFileA((folder + "\\Install.bat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const CliResult r = RunCliExecutable("-a Excel -V XP --force -o \"" + folder + "\"");
+  ::CloseHandle(held);
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("error: Unable to write project files.\r\nerror: could not write " + folder + "\\Install.bat: "),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("written and left in place: ExcelAddin1.dpr, ExcelAddin1.dof, ExcelAddin1.tlb, Unit1.pas; "
+                       "not written: Install.bat, Uninstall.bat, Readme.txt"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(ReadBytes(fs::path(folder) / "Readme.txt"), before) << "a file after the held one was written";
+  EXPECT_GT(fs::file_size(fs::path(folder) / "Install.bat"), 0u) << "the held file lost its bytes";
+}
+
+}  // namespace
+}  // namespace quillfern::testing
