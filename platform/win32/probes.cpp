@@ -53,6 +53,33 @@ std::string LongPathOf(const std::string& path) {
   return n > 0 && n < kPathBuffer ? std::string(buffer, n) : path;
 }
 
+// Opens Path for writing from its first byte, without sharing, creating it
+// when missing. An existing entry that is a link (a reparse point, or a file
+// with further hard links) is deleted and a new file made in its stead, so
+// the bytes never land in a file outside the folder. INVALID_HANDLE_VALUE
+// with the last error set when it cannot.
+HANDLE OpenForReplacing(const std::string& path) {
+  const auto createNew = [&path] {
+    return ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  ScopedFile existing(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!existing) return ::GetLastError() == ERROR_FILE_NOT_FOUND ? createNew() : INVALID_HANDLE_VALUE;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(existing.get(), &info)) return INVALID_HANDLE_VALUE;
+  const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || info.nNumberOfLinks > 1;
+  if (!link) {
+    if (::SetEndOfFile(existing.get())) return existing.Release();
+    const DWORD reason = ::GetLastError();
+    existing.Reset();
+    ::SetLastError(reason);
+    return INVALID_HANDLE_VALUE;
+  }
+  existing.Reset();
+  if (!::DeleteFileA(path.c_str())) return INVALID_HANDLE_VALUE;
+  return createNew();
+}
+
 }  // namespace
 
 std::string FolderPart(std::string_view path) {
@@ -113,8 +140,7 @@ bool IsFolderWriteProtected(const std::string& folder) {
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view content) {
-  ScopedFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedFile file(OpenForReplacing(path));
   if (!file) return false;
   bool ok = true;
   if (!content.empty()) {

@@ -26,6 +26,8 @@ class Scoped {
     return &handle_;
   }
   explicit operator bool() const { return handle_ != Traits::Invalid(); }
+  // Hands the resource over; the owner gives nothing back afterwards.
+  Handle Release() { return std::exchange(handle_, Traits::Invalid()); }
   // Gives the resource back now; true when that succeeded or there was none.
   bool Reset() {
     const Handle h = std::exchange(handle_, Traits::Invalid());

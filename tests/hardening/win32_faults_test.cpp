@@ -188,5 +188,31 @@ TEST(Win32Locks, AFileHeldWithoutSharingStopsTheCliThereAndItSaysWhatStays) {
   EXPECT_GT(fs::file_size(fs::path(folder) / "Install.bat"), 0u) << "the held file lost its bytes";
 }
 
+TEST(Win32Links, AHardLinkedFileOfTheSetIsReplacedAndTheOtherNameKeepsItsBytes) {
+  TempFolder temp;
+  const std::string folder = temp / "project";
+  const std::string outside = temp / "outside.txt";
+  fs::create_directory(folder);
+  WriteBytes(outside, "precious");
+  for (const char* name : {"Unit1.pas", "Readme.txt"})
+    ASSERT_TRUE(::CreateHardLinkA((folder + "\\" + name).c_str(), outside.c_str(), nullptr)) << name;
+  const CliResult r = RunCliWith({"-a", "Excel", "-V", "XP", "-o", folder, "--force"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadBytes(outside), "precious");
+  EXPECT_NE(ReadBytes(fs::path(folder) / "Unit1.pas"), "precious");
+  EXPECT_NE(ReadBytes(fs::path(folder) / "Readme.txt"), "precious");
+}
+
+TEST(Win32Links, AnOrdinaryOlderFileIsOverwrittenInPlace) {
+  TempFolder temp;
+  const std::string older(5000, 'o');
+  WriteBytes(temp / "Unit1.pas", older);
+  const CliResult r = RunCliWith({"-a", "Excel", "-V", "XP", "-o", temp.str(), "--force"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string unit = ReadBytes(temp.path() / "Unit1.pas");
+  EXPECT_LT(unit.size(), older.size()) << "the older, longer file was not cut to the new length";
+  EXPECT_EQ(unit.find('o' + std::string(20, 'o')), std::string::npos);
+}
+
 }  // namespace
 }  // namespace quillfern::testing
