@@ -18,13 +18,6 @@ namespace {
 
 constexpr char kWizardTitle[] = "New Microsoft Office COM Add-In";
 
-std::string ProgramBeside() {
-  std::array<char, MAX_PATH + 1> self{};
-  ::GetModuleFileNameA(nullptr, self.data(), MAX_PATH);
-  std::string path(self.data());
-  return path.substr(0, path.find_last_of('\\') + 1) + "quillfern.exe";
-}
-
 struct Search {
   DWORD process;
   std::function<bool(HWND)> wanted;
@@ -140,8 +133,27 @@ MessageWindow ReadMessageWindow(HWND window) {
   return message;
 }
 
-Wizard::Wizard(const std::string& workingFolder) {
-  std::string program = ProgramBeside();
+std::string ProgramBesideTests() {
+  std::array<char, MAX_PATH + 1> self{};
+  ::GetModuleFileNameA(nullptr, self.data(), MAX_PATH);
+  std::string path(self.data());
+  return path.substr(0, path.find_last_of('\\') + 1) + "quillfern.exe";
+}
+
+std::vector<HWND> VisibleTopLevelWindows() {
+  std::vector<HWND> windows;
+  ::EnumWindows(
+      [](HWND window, LPARAM list) {
+        if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+Wizard::Wizard(const std::string& workingFolder) : Wizard(workingFolder, ProgramBesideTests()) {}
+
+Wizard::Wizard(const std::string& workingFolder, const std::string& program) {
   std::string commandLine = "\"" + program + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);

@@ -39,6 +39,8 @@ class Wizard {
   // Starts the program in WorkingFolder and waits for its dialog; fails the
   // test (and leaves window() null) when it does not appear.
   explicit Wizard(const std::string& workingFolder);
+  // The same for the program at ProgramPath instead of the one beside the tests.
+  Wizard(const std::string& workingFolder, const std::string& programPath);
   Wizard(const Wizard&) = delete;
   Wizard& operator=(const Wizard&) = delete;
   // Ends the program if it is still running.
@@ -100,6 +102,12 @@ Capture StableCapture(const RECT& area);
 
 // Writes the capture as a PNG file (uncompressed). False when it cannot.
 bool SavePng(const Capture& capture, const std::string& path);
+
+// The full path of the quillfern.exe beside the tests.
+std::string ProgramBesideTests();
+
+// Every visible top-level window on the desktop, of any program.
+std::vector<HWND> VisibleTopLevelWindows();
 
 // The child of Window whose text is Caption, or null.
 HWND ChildWithText(HWND window, const std::string& caption);

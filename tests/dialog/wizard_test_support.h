@@ -34,6 +34,27 @@ inline const char* Name(Answer answer) {
   return "";
 }
 
+// A copy of the program, with or without its help file, in a folder of its own.
+class ProgramCopy {
+ public:
+  explicit ProgramCopy(bool withHelp) {
+    const std::string source = ProgramBesideTests();
+    const std::string sourceFolder = source.substr(0, source.find_last_of('\\') + 1);
+    program_ = folder_ / "quillfern.exe";
+    EXPECT_TRUE(::CopyFileA(source.c_str(), program_.c_str(), TRUE));
+    if (withHelp) {
+      EXPECT_TRUE(::CopyFileA((sourceFolder + "quillfern.chm").c_str(), (folder_ / "quillfern.chm").c_str(), TRUE))
+          << "the build puts quillfern.chm beside quillfern.exe";
+    }
+  }
+  const std::string& program() const { return program_; }
+  std::string folder() const { return folder_.str(); }
+
+ private:
+  TempFolder folder_;
+  std::string program_;
+};
+
 class WizardTest : public ::testing::Test {
  protected:
   TempFolder work;
