@@ -1,5 +1,8 @@
 #include "wizard/generate_command.h"
 
+#include <algorithm>
+#include <array>
+
 #include "catalogue/catalogue.h"
 #include "platform/probes.h"
 
@@ -14,6 +17,30 @@ constexpr MessageOffset kSuccessAt{30, 200};
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+char ToLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Delphi's reserved words: the class name becomes the library's name
+// ("library begin;") and the interface unit's name stands in a uses clause,
+// where none of these can stand. Directives (register, name, message, ...)
+// are not reserved there and stay valid names. Sorted, lower case.
+constexpr std::array<std::string_view, 65> kReservedWords = {
+    "and",      "array",          "as",        "asm",            "begin",     "case",
+    "class",    "const",          "constructor", "destructor",   "dispinterface", "div",
+    "do",       "downto",         "else",      "end",            "except",    "exports",
+    "file",     "finalization",   "finally",   "for",            "function",  "goto",
+    "if",       "implementation", "in",        "inherited",      "initialization", "inline",
+    "interface", "is",            "label",     "library",        "mod",       "nil",
+    "not",      "object",         "of",        "or",             "out",       "packed",
+    "procedure", "program",       "property",  "raise",          "record",    "repeat",
+    "resourcestring", "set",      "shl",       "shr",            "string",    "then",
+    "threadvar", "to",            "try",       "type",           "unit",      "until",
+    "uses",     "var",            "while",     "with",           "xor"};
+
+bool IsReservedWord(std::string_view name) {
+  std::string lower(name);
+  std::transform(lower.begin(), lower.end(), lower.begin(), ToLower);
+  return std::binary_search(kReservedWords.begin(), kReservedWords.end(), std::string_view(lower));
+}
 
 // Offers to put the default back into an invalid box; the focus goes there
 // whatever the answer.
@@ -35,7 +62,7 @@ bool IsValidIdentifier(std::string_view name) {
   if (name.empty() || !(IsLetter(name[0]) || name[0] == '_')) return false;
   for (char c : name.substr(1))
     if (!(IsLetter(c) || IsDigit(c) || c == '_')) return false;
-  return true;
+  return !IsReservedWord(name);
 }
 
 bool IsValidUnitFileName(std::string_view name) {

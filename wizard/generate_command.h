@@ -50,7 +50,8 @@ using ProjectWriter = std::function<bool(const WizardSettings&, const std::strin
 // The folder text less one trailing separator.
 std::string OutputFolder(const std::string& folderText);
 
-// A letter or "_", then letters, digits or "_"; never empty.
+// A letter or "_", then letters, digits or "_"; never empty, and never one of
+// Object Pascal's reserved words (in any letter case).
 bool IsValidIdentifier(std::string_view name);
 
 // At least five characters, ending in ".pas" (any case) at the only place

@@ -23,6 +23,40 @@ TEST(IsValidIdentifier, AcceptsPascalIdentifiersOnly) {
   for (const auto& [name, valid] : cases) EXPECT_EQ(IsValidIdentifier(name), valid) << '"' << name << '"';
 }
 
+// Delphi's reserved words, none of which can name a library or a unit.
+const char* const kReservedWords[] = {
+    "and", "array", "as", "asm", "begin", "case", "class", "const", "constructor", "destructor",
+    "dispinterface", "div", "do", "downto", "else", "end", "except", "exports", "file", "finalization",
+    "finally", "for", "function", "goto", "if", "implementation", "in", "inherited", "initialization",
+    "inline", "interface", "is", "label", "library", "mod", "nil", "not", "object", "of", "or", "out",
+    "packed", "procedure", "program", "property", "raise", "record", "repeat", "resourcestring", "set",
+    "shl", "shr", "string", "then", "threadvar", "to", "try", "type", "unit", "until", "uses", "var",
+    "while", "with", "xor"};
+
+TEST(IsValidIdentifier, RejectsReservedWordsInAnyLetterCase) {
+  for (std::string word : kReservedWords) {
+    std::string upper = word, capitalised = word;
+    for (char& c : upper) c = static_cast<char>(c - 'a' + 'A');
+    capitalised[0] = upper[0];
+    for (const std::string& name : {word, upper, capitalised}) {
+      EXPECT_FALSE(IsValidIdentifier(name)) << name;
+      EXPECT_FALSE(IsValidUnitFileName(name + ".pas")) << name << ".pas";
+    }
+  }
+}
+
+TEST(IsValidIdentifier, AcceptsNamesNearReservedWordsAndDirectives) {
+  // Words that only contain or resemble a reserved word, and directives,
+  // which Object Pascal reserves only in their own places.
+  const char* const names[] = {"Begin1", "Units", "Types", "_end", "EndX", "Strings", "Interfaces",
+                               "Ends", "Tobject", "Register", "Name", "Message", "Private",
+                               "Published", "At", "On", "Operator", "Result", "Self", "Exit"};
+  for (const std::string name : names) {
+    EXPECT_TRUE(IsValidIdentifier(name)) << name;
+    EXPECT_TRUE(IsValidUnitFileName(name + ".pas")) << name << ".pas";
+  }
+}
+
 TEST(IsValidUnitFileName, NeedsAnIdentifierFollowedByPasAtTheOnlyPlaceItStands) {
   const std::pair<const char*, bool> cases[] = {
       {"Excel2000.pas", true},      {"excel2000.PAS", true},    {"a.pas", true},
@@ -142,6 +176,21 @@ TEST_F(GenerateCommand, InvalidClassNameKeptOnNo) {
   RunGenerateCommand(view);
   EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> No", "focus class"}));
   EXPECT_EQ(view.settings.ClassName, "1Addin");
+}
+
+TEST_F(GenerateCommand, ReservedWordsAsClassOrUnitNameAreOfferedTheirDefaults) {
+  view.settings.ClassName = "Begin";
+  view.answers = {true};
+  RunGenerateCommand(view);
+  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> Yes", "set class ExcelAddin1", "focus class"}));
+
+  view.log.clear();
+  view.settings.ClassName = "ExcelAddin1";
+  view.settings.InterfaceUnitFile = "TYPE.pas";
+  view.answers = {true};
+  RunGenerateCommand(view);
+  EXPECT_EQ(view.log, Log({std::string(kRevertUnit) + " -> Yes", "set unit ExcelXP.pas", "focus unit"}));
+  EXPECT_FALSE(fs::exists(out));
 }
 
 TEST_F(GenerateCommand, OnlyTheClassNameIsAskedWhenBothAreInvalid) {
