@@ -12,9 +12,23 @@ namespace {
 const std::string kFirst = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_";
 const std::string kRest = kFirst + "0123456789";
 
+// Delphi's reserved words, which can name neither a library nor a unit.
+const std::string kReserved =
+    " and array as asm begin case class const constructor destructor dispinterface div do downto else"
+    " end except exports file finalization finally for function goto if implementation in inherited"
+    " initialization inline interface is label library mod nil not object of or out packed procedure"
+    " program property raise record repeat resourcestring set shl shr string then threadvar to try type"
+    " unit until uses var while with xor ";
+
+bool IsReserved(const std::string& name) {
+  std::string lower = " ";
+  for (char c : name) lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+  return kReserved.find(lower + " ") != std::string::npos;
+}
+
 bool ModelIdentifier(const std::string& name) {
   return !name.empty() && kFirst.find(name[0]) != std::string::npos &&
-         name.find_first_not_of(kRest) == std::string::npos;
+         name.find_first_not_of(kRest) == std::string::npos && !IsReserved(name);
 }
 
 // "<identifier>.pas" with the extension in any letter case. The rule's
