@@ -183,8 +183,10 @@ std::string ProgramPath() {
 }
 
 std::string NewGuidText() {
+  // A failed CoCreateGuid leaves no identifier worth writing: an all-zero
+  // one would clash with every other project made the same way.
   GUID guid{};
-  ::CoCreateGuid(&guid);
+  if (FAILED(::CoCreateGuid(&guid))) throw std::runtime_error("Unable to create a GUID");
   LPOLESTR wide = nullptr;
   if (FAILED(::StringFromCLSID(guid, &wide)) || !wide) throw std::runtime_error("Unable to create a GUID");
   std::string text;
