@@ -19,6 +19,13 @@ class Scoped {
   Scoped(const Scoped&) = delete;
   Scoped& operator=(const Scoped&) = delete;
   Scoped(Scoped&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+  Scoped& operator=(Scoped&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      handle_ = std::exchange(other.handle_, Traits::Invalid());
+    }
+    return *this;
+  }
   ~Scoped() { Reset(); }
   Handle get() const { return handle_; }
   Handle* receive() {
