@@ -72,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"word-2000-own-names-no-load",
                  {"-a", "Word", "-V", "2000", "-l", "none", "-c", "MyWordAddIn", "-u", "MyWord2000.PAS",
                   "-f", "", "-d", ""},
-                 "MyWordAddIn"}),
+                 "MyWordAddIn"},
+        Scenario{"word-2000-defaults", {"-a", "Word", "-V", "2000"}, "WordAddin1"}),
     [](const ::testing::TestParamInfo<Scenario>& param) {
       std::string name = param.param.name;
       for (char& c : name)
