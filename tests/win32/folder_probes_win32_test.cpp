@@ -1,0 +1,127 @@
+// The folder probes on Windows' own forms of paths: drives, a drive that
+// cannot be written even by an administrator, and the process error mode.
+#include <windows.h>
+
+#include <optional>
+
+#include <gtest/gtest.h>
+
+#include "platform/probes.h"
+#include "support/test_support.h"
+#include "win32/win32_test_support.h"
+
+namespace quillfern::platform {
+namespace {
+
+using testing::ListTree;
+using testing::TempFolder;
+using testing::win32::ScopedTestErrorMode;
+using testing::win32::ScopedWineDrive;
+
+// The names in Folder that match Pattern (such as "RWR*.tmp").
+std::set<std::string> Matching(const std::string& folder, const std::string& pattern) {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA found{};
+  win32::ScopedFind search(::FindFirstFileA((folder + pattern).c_str(), &found));
+  if (!search) return names;
+  do names.insert(found.cFileName);
+  while (::FindNextFileA(search.get(), &found));
+  return names;
+}
+
+// A drive letter that names no drive.
+std::string UnusedDrive() {
+  const DWORD used = ::GetLogicalDrives();
+  for (char letter = 'Y'; letter > 'D'; --letter)
+    if (!(used & (1u << (letter - 'A')))) return std::string(1, letter) + ":";
+  return {};
+}
+
+TEST(FolderProbes, TakeADriveWithAndWithoutItsBackslash) {
+  EXPECT_TRUE(FolderExists("C:\\"));
+  EXPECT_TRUE(FolderExists("C:"));  // the drive's current folder
+  const auto before = Matching("C:\\", "*");
+  EXPECT_TRUE(CreateFolderPath("C:"));
+  EXPECT_TRUE(CreateFolderPath("C:\\"));
+  EXPECT_FALSE(IsFolderWriteProtected("C:\\"));
+  EXPECT_FALSE(IsFolderWriteProtected("C:"));
+  EXPECT_EQ(Matching("C:\\", "*"), before) << "the probes changed the drive's root";
+}
+
+TEST(FolderProbes, SeeNoFolderOnADriveThatIsNotThere) {
+  const std::string drive = UnusedDrive();
+  ASSERT_NE(drive, "");
+  EXPECT_FALSE(FolderExists(drive + "\\"));
+  EXPECT_FALSE(FolderExists(drive + "\\Work"));
+  EXPECT_FALSE(CreateFolderPath(drive + "\\Work\\Out"));
+  EXPECT_TRUE(IsFolderWriteProtected(drive + "\\Work"));
+}
+
+TEST(FolderProbes, TellAFileFromAFolderWithABackslashAfterIt) {
+  TempFolder dir;
+  testing::WriteBytes(dir / "name", "x");
+  EXPECT_FALSE(FolderExists(dir / "name"));
+  EXPECT_FALSE(FolderExists(dir / "name\\"));
+  EXPECT_TRUE(IsFolderWriteProtected(dir / "name"));
+  EXPECT_FALSE(CreateFolderPath(dir / "name\\"));
+  EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"name"}));
+}
+
+TEST(IsFolderWriteProtected, LeavesNoProbeFileInAWritableFolder) {
+  TempFolder dir;
+  for (const std::string& form : {dir.str(), dir.str() + "\\"}) {
+    EXPECT_FALSE(IsFolderWriteProtected(form)) << form;
+    EXPECT_TRUE(ListTree(dir.path()).empty()) << form;
+  }
+  // Windows makes the name from the first three letters of the prefix.
+  const std::set<std::string> before = Matching("C:\\", "RWR*");
+  EXPECT_FALSE(IsFolderWriteProtected("C:\\"));
+  EXPECT_EQ(Matching("C:\\", "RWR*"), before);
+}
+
+// /sys cannot be written by anyone, root included (a read-only mount where
+// a container mounts it so); a drive letter of the prefix is mapped onto it.
+// On Windows itself a folder that denies writing would stand in for it.
+class ReadOnlyDrive : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testing::win32::RunningUnderWine()) GTEST_SKIP() << "maps a drive of Wine's onto /sys";
+    mapped.emplace("/sys");
+    drive = mapped->drive();
+  }
+  std::optional<ScopedWineDrive> mapped;
+  std::string drive;
+};
+
+TEST_F(ReadOnlyDrive, IsAnExistingFolderThatIsWriteProtected) {
+  ASSERT_NE(drive, "");
+  ASSERT_TRUE(FolderExists(drive + "\\"));
+  ASSERT_TRUE(FolderExists(drive + "\\kernel"));
+  for (const std::string& form : {drive, drive + "\\", drive + "\\kernel", drive + "\\kernel\\"})
+    EXPECT_TRUE(IsFolderWriteProtected(form)) << form;
+  EXPECT_TRUE(Matching(drive + "\\", "RWR*").empty());
+}
+
+TEST_F(ReadOnlyDrive, RefusesNewFoldersAndFiles) {
+  ASSERT_NE(drive, "");
+  EXPECT_FALSE(CreateFolderPath(drive + "\\Quillfern\\Out"));
+  EXPECT_FALSE(FolderExists(drive + "\\Quillfern"));
+  EXPECT_FALSE(WriteWholeFile(drive + "\\Quillfern.dpr", "program"));
+  EXPECT_FALSE(FileExists(drive + "\\Quillfern.dpr"));
+}
+
+TEST_F(ReadOnlyDrive, ProbesWithTheErrorModeRestoredEveryTime) {
+  ASSERT_NE(drive, "");
+  const UINT mode = SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
+  const ScopedTestErrorMode set(mode);
+  TempFolder writable;
+  const std::pair<std::string, bool> probes[] = {
+      {writable.str(), false}, {drive + "\\", true}, {writable / "missing", true}};
+  for (const auto& [folder, protectedExpected] : probes) {
+    EXPECT_EQ(IsFolderWriteProtected(folder), protectedExpected) << folder;
+    EXPECT_EQ(::GetErrorMode(), mode) << "after probing " << folder;
+  }
+}
+
+}  // namespace
+}  // namespace quillfern::platform

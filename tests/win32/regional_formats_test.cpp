@@ -1,0 +1,56 @@
+// The read-me's date in the formats the user chose in the regional settings.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/probes.h"
+#include "win32/win32_test_support.h"
+
+namespace quillfern::platform {
+namespace {
+
+using testing::win32::ScopedLocaleInfo;
+
+std::string SystemText(const LocalDateTime& when, bool withTime) {
+  SYSTEMTIME t{};
+  t.wYear = static_cast<WORD>(when.year);
+  t.wMonth = static_cast<WORD>(when.month);
+  t.wDay = static_cast<WORD>(when.day);
+  t.wHour = static_cast<WORD>(when.hour);
+  t.wMinute = static_cast<WORD>(when.minute);
+  t.wSecond = static_cast<WORD>(when.second);
+  char date[100] = {}, time[100] = {};
+  ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, sizeof date);
+  if (!withTime) return date;
+  ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &t, nullptr, time, sizeof time);
+  return std::string(date) + " " + time;
+}
+
+TEST(DateTimeText, IsTheSystemsShortDateAndTime) {
+  const LocalDateTime afternoon{2026, 12, 9, 14, 5, 7}, midnight{2026, 12, 9, 0, 0, 0};
+  EXPECT_EQ(DateTimeText(afternoon), SystemText(afternoon, true));
+  EXPECT_EQ(DateTimeText(midnight), SystemText(midnight, false));
+}
+
+TEST(DateTimeText, FollowsTheFormatsTheUserChose) {
+  struct Case {
+    const char* shortDate;
+    const char* time;
+    LocalDateTime when;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"dd.MM.yyyy", "HH:mm:ss", {2026, 12, 9, 14, 5, 7}, "09.12.2026 14:05:07"},
+      {"dd.MM.yyyy", "HH:mm:ss", {2026, 12, 9, 0, 0, 0}, "09.12.2026"},
+      {"dd.MM.yyyy", "HH:mm:ss", {2026, 12, 9, 0, 0, 1}, "09.12.2026 00:00:01"},
+      {"yyyy-MM-dd", "h:mm:ss tt", {2001, 3, 4, 23, 59, 59}, "2001-03-04 11:59:59 PM"},
+      {"M/d/yy", "H.mm", {2001, 3, 4, 9, 30, 0}, "3/4/01 9.30"},
+  };
+  for (const Case& c : cases) {
+    const ScopedLocaleInfo date(LOCALE_SSHORTDATE, c.shortDate), time(LOCALE_STIMEFORMAT, c.time);
+    EXPECT_EQ(DateTimeText(c.when), c.expected) << c.shortDate << " " << c.time;
+  }
+}
+
+}  // namespace
+}  // namespace quillfern::platform

@@ -1,0 +1,74 @@
+// The generated type library as Windows' own loader reads it.
+#include <windows.h>
+
+#include <oleauto.h>
+
+#include <memory>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "cli/cli.h"
+#include "support/test_support.h"
+
+namespace quillfern {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempFolder;
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::string Narrow(BSTR text) {
+  std::string narrow;
+  for (const wchar_t* c = text; c && *c; ++c) narrow += static_cast<char>(*c);
+  return narrow;
+}
+
+// Generates the default Excel project and gives back the path of its .tlb.
+std::string GeneratedTypeLibrary(const TempFolder& dir) {
+  const std::string folder = dir.str();
+  const char* argv[] = {"quillfern-cli", "-a", "Excel", "-o", folder.c_str()};
+  std::ostringstream out, err;
+  EXPECT_EQ(cli::RunCli(5, argv, out, err), 0) << err.str();
+  return dir / "ExcelAddin1.tlb";
+}
+
+TEST(TypeLibraryLoaded, ShowsTheLibraryAndNothingElse) {
+  TempFolder dir;
+  const std::string path = GeneratedTypeLibrary(dir);
+  ITypeLib* raw = nullptr;
+  ASSERT_EQ(::LoadTypeLibEx(Wide(path).c_str(), REGKIND_NONE, &raw), S_OK) << path;
+  const std::unique_ptr<ITypeLib, void (*)(ITypeLib*)> library(raw, [](ITypeLib* l) { l->Release(); });
+
+  BSTR name = nullptr, doc = nullptr;
+  ASSERT_EQ(library->GetDocumentation(-1, &name, &doc, nullptr, nullptr), S_OK);
+  EXPECT_EQ(Narrow(name), "AddinLib");
+  EXPECT_EQ(Narrow(doc), "AddinLib Library");
+  ::SysFreeString(name);
+  ::SysFreeString(doc);
+
+  TLIBATTR* attributes = nullptr;
+  ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
+  const GUID libid = {0xBCDEC32A, 0xDF97, 0x4DBC, {0xA1, 0x5C, 0x57, 0xDF, 0x12, 0x55, 0x8B, 0xBD}};
+  EXPECT_TRUE(::IsEqualGUID(attributes->guid, libid));
+  EXPECT_EQ(attributes->wMajorVerNum, 1);
+  EXPECT_EQ(attributes->wMinorVerNum, 0);
+  EXPECT_EQ(attributes->lcid, 0u);
+  EXPECT_EQ(attributes->syskind, SYS_WIN32);
+  library->ReleaseTLibAttr(attributes);
+
+  EXPECT_EQ(library->GetTypeInfoCount(), 0u);
+}
+
+TEST(TypeLibraryLoaded, HoldsTheNameHashWindowsComputes) {
+  TempFolder dir;
+  const std::string bytes = ReadBytes(GeneratedTypeLibrary(dir));
+  ASSERT_GT(bytes.size(), 0x3EBu);
+  const ULONG hash = ::LHashValOfNameSysA(SYS_WIN32, 0x0409, "AddinLib");
+  EXPECT_EQ(static_cast<unsigned char>(bytes[0x3EA]), hash & 0xFF);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[0x3EB]), (hash >> 8) & 0xFF);
+}
+
+}  // namespace
+}  // namespace quillfern

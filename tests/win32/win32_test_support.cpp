@@ -1,0 +1,307 @@
+#include "win32/win32_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace quillfern::testing::win32 {
+
+namespace {
+
+using platform::win32::ScopedKey;
+
+constexpr char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+// The key's default value as its type and bytes; false when it has none.
+bool ReadDefault(HKEY key, DWORD& type, std::string& bytes) {
+  DWORD size = 0;
+  if (::RegQueryValueExA(key, "", nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+  bytes.assign(size, '\0');
+  if (size == 0) return true;
+  return ::RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) ==
+         ERROR_SUCCESS;
+}
+
+void SetValue(const std::string& key, const std::string& name, DWORD type, std::string_view bytes) {
+  ScopedKey open;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE, open.receive()),
+            ERROR_SUCCESS)
+      << key;
+  ASSERT_EQ(::RegSetValueExA(open.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                             static_cast<DWORD>(bytes.size())),
+            ERROR_SUCCESS)
+      << key << " value '" << name << "'";
+}
+
+}  // namespace
+
+ScopedAppPath::ScopedAppPath(std::string exeName) : key_(kAppPaths + exeName) {
+  ScopedKey key;
+  DWORD disposition = 0;
+  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, nullptr, 0, KEY_READ | KEY_SET_VALUE, nullptr,
+                        key.receive(), &disposition) != ERROR_SUCCESS) {
+    ADD_FAILURE() << "cannot create HKLM\\" << key_;
+    return;
+  }
+  existed_ = disposition == REG_OPENED_EXISTING_KEY;
+  if (existed_) {
+    hadDefault_ = ReadDefault(key.get(), previousType_, previousDefault_);
+    ::RegDeleteValueA(key.get(), "");
+  }
+}
+
+ScopedAppPath::~ScopedAppPath() {
+  if (!existed_) {
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, key_.c_str());
+    return;
+  }
+  ScopedKey key;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_SET_VALUE, key.receive()) != ERROR_SUCCESS)
+    return;
+  for (const std::string& name : named_) ::RegDeleteValueA(key.get(), name.c_str());
+  if (hadDefault_) {
+    ::RegSetValueExA(key.get(), "", 0, previousType_, reinterpret_cast<const BYTE*>(previousDefault_.data()),
+                     static_cast<DWORD>(previousDefault_.size()));
+  } else {
+    ::RegDeleteValueA(key.get(), "");
+  }
+}
+
+void ScopedAppPath::SetDefault(DWORD type, std::string_view bytes) { SetValue(key_, "", type, bytes); }
+
+void ScopedAppPath::SetDefaultText(const std::string& text) {
+  SetDefault(REG_SZ, std::string_view(text.c_str(), text.size() + 1));
+}
+
+void ScopedAppPath::SetNamed(const std::string& name, DWORD type, std::string_view bytes) {
+  named_.push_back(name);
+  SetValue(key_, name, type, bytes);
+}
+
+bool AppPathKeyExists(const std::string& exeName) {
+  ScopedKey key;
+  return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kAppPaths + exeName).c_str(), 0, KEY_READ, key.receive()) ==
+         ERROR_SUCCESS;
+}
+
+ScopedLocaleInfo::ScopedLocaleInfo(LCTYPE type, const std::string& value) : type_(type) {
+  char previous[128] = {};
+  const int n = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, type, previous, sizeof previous);
+  previous_.assign(previous, n > 0 ? static_cast<std::size_t>(n - 1) : 0);
+  EXPECT_TRUE(::SetLocaleInfoA(LOCALE_USER_DEFAULT, type, value.c_str())) << "locale setting " << type;
+}
+
+ScopedLocaleInfo::~ScopedLocaleInfo() { ::SetLocaleInfoA(LOCALE_USER_DEFAULT, type_, previous_.c_str()); }
+
+ComApartment::ComApartment() : ok_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+
+ComApartment::~ComApartment() {
+  if (ok_) ::CoUninitialize();
+}
+
+ScopedFileOnDisk::ScopedFileOnDisk(std::string path) : path_(std::move(path)) {
+  ScopedFile file(::CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  EXPECT_TRUE(file) << "cannot create " << path_ << " (error " << ::GetLastError() << ")";
+}
+
+ScopedFileOnDisk::~ScopedFileOnDisk() { ::DeleteFileA(path_.c_str()); }
+
+bool RunningUnderWine() {
+  const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string ProgramFolder() {
+  char self[MAX_PATH + 1] = {};
+  const DWORD n = ::GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string path(self, n);
+  return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+std::string ShortPathOf(const std::string& path) {
+  char buffer[MAX_PATH + 1] = {};
+  const DWORD n = ::GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+}
+
+std::string Quote(const std::string& argument) {
+  // Backslashes double only where they come before a quote.
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}
+
+namespace {
+
+// A pipe whose one end the child inherits.
+struct Pipe {
+  ScopedFile read, write;
+};
+
+Pipe MakePipe(bool childReads) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  Pipe pipe;
+  if (!::CreatePipe(pipe.read.receive(), pipe.write.receive(), &inherit, 0)) return pipe;
+  // Only the child's end is inherited.
+  ::SetHandleInformation(childReads ? pipe.write.get() : pipe.read.get(), HANDLE_FLAG_INHERIT, 0);
+  return pipe;
+}
+
+std::string ReadAll(HANDLE from) {
+  std::string bytes;
+  char chunk[4096];
+  DWORD n = 0;
+  while (::ReadFile(from, chunk, sizeof chunk, &n, nullptr) && n > 0) bytes.append(chunk, n);
+  return bytes;
+}
+
+ScopedFile Start(const std::string& commandLine, HANDLE input, HANDLE output, HANDLE error) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = output;
+  startup.hStdError = error;
+  PROCESS_INFORMATION info{};
+  std::vector<char> command(commandLine.begin(), commandLine.end());
+  command.push_back('\0');
+  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &info)) {
+    ADD_FAILURE() << "cannot start " << commandLine << " (error " << ::GetLastError() << ")";
+    return ScopedFile();
+  }
+  ::CloseHandle(info.hThread);
+  return ScopedFile(info.hProcess);
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::string& commandLine) {
+  ProcessResult result;
+  result.exitCode = ~DWORD{0};
+  Pipe out = MakePipe(false), err = MakePipe(false), in = MakePipe(true);
+  if (!out.write || !err.write || !in.read) {
+    ADD_FAILURE() << "cannot make pipes";
+    return result;
+  }
+  ScopedFile process = Start(commandLine, in.read.get(), out.write.get(), err.write.get());
+  // Only the child holds the writing ends now, so the reads end with it.
+  out.write.Reset();
+  err.write.Reset();
+  in.read.Reset();
+  in.write.Reset();
+  if (!process) return result;
+  // Standard error is read on a thread of its own so neither pipe can fill up.
+  std::thread errReader([&] { result.err = ReadAll(err.read.get()); });
+  result.out = ReadAll(out.read.get());
+  errReader.join();
+  ::WaitForSingleObject(process.get(), INFINITE);
+  ::GetExitCodeProcess(process.get(), &result.exitCode);
+  return result;
+}
+
+ChildProcess::ChildProcess(const std::string& commandLine) {
+  Pipe out = MakePipe(false), in = MakePipe(true);
+  if (!out.write || !in.read) {
+    ADD_FAILURE() << "cannot make pipes";
+    return;
+  }
+  process_ = Start(commandLine, in.read.get(), out.write.get(), out.write.get());
+  input_ = std::move(in.write);
+  output_ = std::move(out.read);
+}
+
+ChildProcess::~ChildProcess() { Finish(); }
+
+std::string ChildProcess::ReadLine() {
+  std::string line;
+  char c = 0;
+  DWORD n = 0;
+  while (output_ && ::ReadFile(output_.get(), &c, 1, &n, nullptr) && n == 1 && c != '\n') {
+    if (c != '\r') line += c;
+  }
+  return line;
+}
+
+DWORD ChildProcess::Finish() {
+  input_.Reset();
+  DWORD code = ~DWORD{0};
+  if (process_) {
+    ::WaitForSingleObject(process_.get(), INFINITE);
+    ::GetExitCodeProcess(process_.get(), &code);
+    process_.Reset();
+  }
+  return code;
+}
+
+namespace {
+
+// Runs a Unix program under Wine, which starts Unix executables directly.
+// Wine cannot give their exit status, so the caller checks the outcome.
+void RunUnix(const std::string& commandLine) { RunProcess(commandLine); }
+
+}  // namespace
+
+ScopedWineDrive::ScopedWineDrive(const std::string& unixFolder) {
+  const char* prefix = std::getenv("WINEPREFIX");
+  if (!RunningUnderWine() || !prefix || !*prefix) {
+    ADD_FAILURE() << "needs Wine with WINEPREFIX set to the build's own prefix";
+    return;
+  }
+  const DWORD used = ::GetLogicalDrives();
+  for (char letter = 'R'; letter <= 'Y'; ++letter) {
+    if (used & (1u << (letter - 'A'))) continue;
+    const std::string link = std::string(prefix) + "/dosdevices/" + char(letter - 'A' + 'a') + ":";
+    RunUnix("Z:\\bin\\ln -s " + Quote(unixFolder) + " " + Quote(link));
+    const std::string drive = std::string(1, letter) + ":";
+    const DWORD attributes = ::GetFileAttributesA((drive + "\\").c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      ADD_FAILURE() << "linking " << link << " to " << unixFolder << " gave no drive " << drive;
+      RunUnix("Z:\\bin\\rm -f " + Quote(link));
+      return;
+    }
+    link_ = link;
+    drive_ = drive;
+    return;
+  }
+  ADD_FAILURE() << "no free drive letter for " << unixFolder;
+}
+
+ScopedWineDrive::~ScopedWineDrive() {
+  if (!link_.empty()) RunUnix("Z:\\bin\\rm -f " + Quote(link_));
+}
+
+std::set<HWND> VisibleTopLevelWindows() {
+  std::set<HWND> windows;
+  ::EnumWindows(
+      [](HWND window, LPARAM list) -> BOOL {
+        if (::IsWindowVisible(window)) reinterpret_cast<std::set<HWND>*>(list)->insert(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+HWND WaitForNewWindow(const std::set<HWND>& before, double seconds) {
+  for (double waited = 0; waited < seconds; waited += 0.1) {
+    for (HWND window : VisibleTopLevelWindows())
+      if (!before.count(window)) return window;
+    ::Sleep(100);
+  }
+  return nullptr;
+}
+
+}  // namespace quillfern::testing::win32
