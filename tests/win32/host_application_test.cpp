@@ -185,24 +185,5 @@ TEST_F(HostOnDisk, PutsTheFoundPathIntoTheFourPlacesWithoutAWarning) {
   EXPECT_EQ(found.readme, host);
 }
 
-TEST(WriteProjectFiles, WarnsAndLeavesTheFourPlacesEmptyWithoutAnEntry) {
-  const auto outlook = static_cast<std::size_t>(catalogue::OfficeAppKind::oaOutlook);
-  ASSERT_FALSE(AppPathKeyExists(std::string(catalogue::App(outlook).ExeName)));
-  generator::WizardSettings settings;
-  settings.TargetApp = outlook;
-  settings.InterfaceUnitFile = "Outlook2000.pas";
-  settings.ClassName = "OutlookAddin1";
-  TempFolder out;
-  std::vector<std::string> warnings;
-  ASSERT_TRUE(generator::WriteProjectFiles(
-      settings, out.str(), [&](const std::string& title, const std::string&) { warnings.push_back(title); }));
-  EXPECT_EQ(warnings, std::vector<std::string>{"Office application not found"});
-  const HostLines found = HostLinesOf(out.str(), "OutlookAddin1");
-  EXPECT_EQ(found.projectSource, "  ");
-  EXPECT_EQ(found.options, "HostApplication=");
-  EXPECT_EQ(found.unit, "  ");
-  EXPECT_EQ(found.readme, "");
-}
-
 }  // namespace
 }  // namespace quillfern::platform

@@ -11,27 +11,6 @@ namespace {
 
 using testing::win32::ScopedLocaleInfo;
 
-std::string SystemText(const LocalDateTime& when, bool withTime) {
-  SYSTEMTIME t{};
-  t.wYear = static_cast<WORD>(when.year);
-  t.wMonth = static_cast<WORD>(when.month);
-  t.wDay = static_cast<WORD>(when.day);
-  t.wHour = static_cast<WORD>(when.hour);
-  t.wMinute = static_cast<WORD>(when.minute);
-  t.wSecond = static_cast<WORD>(when.second);
-  char date[100] = {}, time[100] = {};
-  ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, sizeof date);
-  if (!withTime) return date;
-  ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &t, nullptr, time, sizeof time);
-  return std::string(date) + " " + time;
-}
-
-TEST(DateTimeText, IsTheSystemsShortDateAndTime) {
-  const LocalDateTime afternoon{2026, 12, 9, 14, 5, 7}, midnight{2026, 12, 9, 0, 0, 0};
-  EXPECT_EQ(DateTimeText(afternoon), SystemText(afternoon, true));
-  EXPECT_EQ(DateTimeText(midnight), SystemText(midnight, false));
-}
-
 TEST(DateTimeText, FollowsTheFormatsTheUserChose) {
   struct Case {
     const char* shortDate;
