@@ -9,12 +9,14 @@
 
 namespace quillfern::testing {
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder() : TempFolder(fs::temp_directory_path()) {}
+
+TempFolder::TempFolder(const fs::path& base) {
   static std::atomic<unsigned> counter{0};
   std::random_device random;
   for (int attempt = 0;; ++attempt) {
     const auto name = "quillfern-test-" + std::to_string(random()) + "-" + std::to_string(counter++);
-    path_ = fs::temp_directory_path() / name;
+    path_ = base / name;
     if (fs::create_directory(path_)) break;
     if (attempt > 100) throw std::runtime_error("cannot create a temporary folder");
   }

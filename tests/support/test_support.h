@@ -14,11 +14,12 @@ namespace quillfern::testing {
 
 namespace fs = std::filesystem;
 
-// A fresh empty folder under the system's temporary folder, removed with
-// everything in it when the owner goes.
+// A fresh empty folder under the system's temporary folder (or under Base),
+// removed with everything in it when the owner goes.
 class TempFolder {
  public:
   TempFolder();
+  explicit TempFolder(const fs::path& base);
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
   ~TempFolder();

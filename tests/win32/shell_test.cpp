@@ -144,27 +144,14 @@ class PickerDriver {
   std::thread thread_;
 };
 
-// A fresh folder in the root of drive C, removed with its contents when the
-// owner goes. Wine's picker finds a preselected folder there every time;
-// one further down (such as in the temporary folder) it often misses when
-// the folders on the way are more than a moment old.
-class FolderOnDriveC {
+// Wine's picker finds a preselected folder in the root of a drive every
+// time; one further down (such as in the temporary folder) it often misses
+// when the folders on the way are more than a moment old.
+class FolderOnDriveC : public TempFolder {
  public:
-  FolderOnDriveC() : path_("C:\\Quillfern Picker " + std::to_string(::GetCurrentProcessId())) {
-    fs::create_directory(path_);
-  }
-  FolderOnDriveC(const FolderOnDriveC&) = delete;
-  FolderOnDriveC& operator=(const FolderOnDriveC&) = delete;
-  ~FolderOnDriveC() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const std::string& str() const { return path_; }
+  FolderOnDriveC() : TempFolder("C:\\") {}
   // Its name, as the picker's tree shows it.
-  std::string name() const { return path_.substr(3); }
-
- private:
-  std::string path_;
+  std::string name() const { return path().filename().string(); }
 };
 
 class FolderPicker : public ::testing::Test {
