@@ -181,8 +181,8 @@ void TfrmNewOfficeAddIn::OnCommand(int id, int code) {
 INT_PTR TfrmNewOfficeAddIn::OnControlColour(HDC dc, HWND control) {
   const ControlId id = static_cast<ControlId>(::GetDlgCtrlID(control));
   bool note = false;
-  for (const ControlSpec& spec : kLayout)
-    if (spec.id == id) note = spec.colour == TextColour::ActiveCaption;
+  for (const ControlLayout& row : kLayout)
+    if (row.id == id) note = row.colour == TextColour::ActiveCaption;
   if (!note) return FALSE;
   ::SetTextColor(dc, ::GetSysColor(COLOR_ACTIVECAPTION));
   ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
@@ -191,28 +191,28 @@ INT_PTR TfrmNewOfficeAddIn::OnControlColour(HDC dc, HWND control) {
 
 void TfrmNewOfficeAddIn::CreateControls() {
   const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-  for (const ControlSpec* spec : CreationOrder()) {
-    int left = spec->left, top = spec->top;
-    if (spec->parent != kNoParent) {
-      left += Spec(spec->parent).left;
-      top += Spec(spec->parent).top;
+  for (const ControlLayout* row : CreationOrder()) {
+    int left = row->left, top = row->top;
+    if (row->parent != kNoParent) {
+      left += LayoutOf(row->parent).left;
+      top += LayoutOf(row->parent).top;
     }
-    const bool isList = std::string_view(spec->windowClass) == "COMBOBOX";
+    const bool isList = std::string_view(row->windowClass) == "COMBOBOX";
     // A list's window height includes its dropped-down part.
-    const int height = px(spec->height) + (isList ? kDroppedEntries * px(kListEntryHeight) + 2 : 0);
-    const HWND control = ::CreateWindowExA(spec->exStyle, spec->windowClass, spec->caption, spec->style,
-                                           px(left), px(top), px(spec->width), height, hwnd_,
-                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)),
+    const int height = px(row->height) + (isList ? kDroppedEntries * px(kListEntryHeight) + 2 : 0);
+    const HWND control = ::CreateWindowExA(row->exStyle, row->windowClass, row->caption, row->style,
+                                           px(left), px(top), px(row->width), height, hwnd_,
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)),
                                            instance, nullptr);
     if (!control) continue;
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     // No length limit, rather than the system's default of 32767 typed characters.
-    if (std::string_view(spec->windowClass) == "EDIT") ::SendMessageA(control, EM_LIMITTEXT, 0, 0);
-    if (spec->checked) ::SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
-    if (spec->growsToText) GrowToText(control, font_.get());
+    if (std::string_view(row->windowClass) == "EDIT") ::SendMessageA(control, EM_LIMITTEXT, 0, 0);
+    if (row->checked) ::SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+    if (row->growsToText) GrowToText(control, font_.get());
     if (isList) {
       ::SendMessageA(control, CB_SETITEMHEIGHT, 0, px(kListEntryHeight));
-      FitClosedHeight(control, px(spec->height));
+      FitClosedHeight(control, px(row->height));
     }
   }
   ::SendMessageA(hwnd_, DM_SETDEFID, btnOk, 0);

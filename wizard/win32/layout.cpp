@@ -6,24 +6,24 @@
 
 namespace quillfern::wizard::win32 {
 
-const ControlSpec& Spec(ControlId id) {
-  for (const ControlSpec& spec : kLayout)
-    if (spec.id == id) return spec;
+const ControlLayout& LayoutOf(ControlId id) {
+  for (const ControlLayout& row : kLayout)
+    if (row.id == id) return row;
   throw std::out_of_range("no control with that identity");
 }
 
-std::array<const ControlSpec*, kLayout.size()> CreationOrder() {
+std::array<const ControlLayout*, kLayout.size()> CreationOrder() {
   // Sort key: the top-level tab position of the control or of its group box,
   // then the box itself, then its labels, then its controls by tab position.
-  const auto key = [](const ControlSpec* s) {
+  const auto key = [](const ControlLayout* s) {
     if (s->parent == kNoParent) return std::make_tuple(s->tab, 0, 0);
     const int place = s->tab == kNoTab ? 1 : 2;
-    return std::make_tuple(Spec(s->parent).tab, place, s->tab);
+    return std::make_tuple(LayoutOf(s->parent).tab, place, s->tab);
   };
-  std::array<const ControlSpec*, kLayout.size()> order{};
-  std::transform(kLayout.begin(), kLayout.end(), order.begin(), [](const ControlSpec& s) { return &s; });
+  std::array<const ControlLayout*, kLayout.size()> order{};
+  std::transform(kLayout.begin(), kLayout.end(), order.begin(), [](const ControlLayout& s) { return &s; });
   std::stable_sort(order.begin(), order.end(),
-                   [&](const ControlSpec* a, const ControlSpec* b) { return key(a) < key(b); });
+                   [&](const ControlLayout* a, const ControlLayout* b) { return key(a) < key(b); });
   return order;
 }
 

@@ -28,7 +28,7 @@ enum class TextColour { Window, ActiveCaption };
 constexpr int kNoTab = -1;
 constexpr int kNoParent = 0;
 
-struct ControlSpec {
+struct ControlLayout {
   ControlId id;
   std::string_view name;
   const char* windowClass;
@@ -60,7 +60,7 @@ constexpr auto P = static_cast<ControlId>(kNoParent);
 constexpr auto Win = TextColour::Window;
 constexpr auto Note = TextColour::ActiveCaption;
 
-inline constexpr std::array<ControlSpec, 30> kLayout{{
+inline constexpr std::array<ControlLayout, 30> kLayout{{
     {GroupBox3, "GroupBox3", "BUTTON", " Target Application ", P, 8, 8, 176, 50, 0, kGroupBox, 0, Win, false, false},
     {cbTargetApp, "cbTargetApp", "COMBOBOX", "", GroupBox3, 11, 17, 155, 21, 0, kList, 0, Win, false, false},
     {GroupBox6, "GroupBox6", "BUTTON", " Target Version", P, 193, 8, 176, 50, 1, kGroupBox, 0, Win, false, false},
@@ -108,11 +108,11 @@ constexpr int kClientHeight = 515;
 constexpr int kListEntryHeight = 13;
 
 // The row of Id; every identity has one.
-const ControlSpec& Spec(ControlId id);
+const ControlLayout& LayoutOf(ControlId id);
 
 // The table in the order the controls are created, which is the keyboard
 // order: top-level controls by their tab position, each group box followed by
 // its labels and then its own controls by their tab position.
-std::array<const ControlSpec*, kLayout.size()> CreationOrder();
+std::array<const ControlLayout*, kLayout.size()> CreationOrder();
 
 }  // namespace quillfern::wizard::win32
