@@ -2,6 +2,7 @@
 // back exactly once and cannot be copied.
 #pragma once
 
+#include <objbase.h>
 #include <windows.h>
 
 #include <utility>
@@ -75,6 +76,22 @@ class ScopedErrorMode {
 
  private:
   UINT previous_;
+};
+
+// COM for this thread as a single-threaded apartment while the owner lives;
+// released only when the initialisation succeeded.
+class ScopedComApartment {
+ public:
+  ScopedComApartment() : initialised_(SUCCEEDED(::CoInitialize(nullptr))) {}
+  ScopedComApartment(const ScopedComApartment&) = delete;
+  ScopedComApartment& operator=(const ScopedComApartment&) = delete;
+  ~ScopedComApartment() {
+    if (initialised_) ::CoUninitialize();
+  }
+  bool ok() const { return initialised_; }
+
+ private:
+  bool initialised_;
 };
 
 }  // namespace quillfern::platform::win32

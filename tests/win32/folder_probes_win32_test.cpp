@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/scoped.h"
 #include "platform/probes.h"
 #include "support/test_support.h"
 #include "win32/win32_test_support.h"
@@ -15,7 +16,7 @@ namespace {
 
 using testing::ListTree;
 using testing::TempFolder;
-using testing::win32::ScopedTestErrorMode;
+using platform::win32::ScopedErrorMode;
 using testing::win32::ScopedWineDrive;
 
 // The names in Folder that match Pattern (such as "RWR*.tmp").
@@ -113,7 +114,7 @@ TEST_F(ReadOnlyDrive, RefusesNewFoldersAndFiles) {
 TEST_F(ReadOnlyDrive, ProbesWithTheErrorModeRestoredEveryTime) {
   ASSERT_NE(drive, "");
   const UINT mode = SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
-  const ScopedTestErrorMode set(mode);
+  const ScopedErrorMode set(mode);
   TempFolder writable;
   const std::pair<std::string, bool> probes[] = {
       {writable.str(), false}, {drive + "\\", true}, {writable / "missing", true}};

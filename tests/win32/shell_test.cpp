@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/scoped.h"
 #include "platform/probes.h"
 #include "platform/shell.h"
 #include "support/test_support.h"
@@ -19,8 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::TempFolder;
-using testing::win32::ComApartment;
-using testing::win32::ScopedTestErrorMode;
+using platform::win32::ScopedComApartment;
+using platform::win32::ScopedErrorMode;
 using testing::win32::VisibleTopLevelWindows;
 using testing::win32::WaitForNewWindow;
 
@@ -160,9 +161,9 @@ class FolderPicker : public ::testing::Test {
     ASSERT_TRUE(com.ok());
     ASSERT_TRUE(FolderExists(pickMe.str())) << pickMe.str();
   }
-  ComApartment com;
+  ScopedComApartment com;
   const FolderOnDriveC pickMe;
-  const ScopedTestErrorMode callerMode{kCallerErrorMode};
+  const ScopedErrorMode callerMode{kCallerErrorMode};
   // The hidden application window owns the picker, as in the wizard.
   const TestWindow application{false, true};
 };

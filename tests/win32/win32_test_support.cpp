@@ -95,12 +95,6 @@ ScopedLocaleInfo::ScopedLocaleInfo(LCTYPE type, const std::string& value) : type
 
 ScopedLocaleInfo::~ScopedLocaleInfo() { ::SetLocaleInfoA(LOCALE_USER_DEFAULT, type_, previous_.c_str()); }
 
-ComApartment::ComApartment() : ok_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-
-ComApartment::~ComApartment() {
-  if (ok_) ::CoUninitialize();
-}
-
 ScopedFileOnDisk::ScopedFileOnDisk(std::string path) : path_(std::move(path)) {
   ScopedFile file(::CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));

@@ -58,30 +58,6 @@ class ScopedLocaleInfo {
   std::string previous_;
 };
 
-// Sets the process error mode while the owner lives, then restores it.
-class ScopedTestErrorMode {
- public:
-  explicit ScopedTestErrorMode(UINT mode) : previous_(::SetErrorMode(mode)) {}
-  ScopedTestErrorMode(const ScopedTestErrorMode&) = delete;
-  ScopedTestErrorMode& operator=(const ScopedTestErrorMode&) = delete;
-  ~ScopedTestErrorMode() { ::SetErrorMode(previous_); }
-
- private:
-  UINT previous_;
-};
-
-// COM initialised on this thread (single-threaded apartment) while it lives.
-class ComApartment {
- public:
-  ComApartment();
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  ~ComApartment();
-  bool ok() const { return ok_; }
-
- private:
-  bool ok_;
-};
 
 // A file created (empty) for the owner's lifetime; its folders must exist.
 class ScopedFileOnDisk {

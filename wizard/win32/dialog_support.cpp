@@ -4,12 +4,6 @@
 
 namespace quillfern::wizard::win32 {
 
-ScopedComApartment::ScopedComApartment() : initialised_(SUCCEEDED(::CoInitialize(nullptr))) {}
-
-ScopedComApartment::~ScopedComApartment() {
-  if (initialised_) ::CoUninitialize();
-}
-
 std::vector<DWORD> EmptyDialogTemplate(DWORD style, DWORD exStyle) {
   // DLGTEMPLATE, then three empty WORD arrays: no menu, the default dialog
   // class, no title.

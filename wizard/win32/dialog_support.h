@@ -18,19 +18,6 @@ struct GdiTraits {
 };
 using ScopedGdiObject = platform::win32::Scoped<GdiTraits>;
 
-// Initialises COM on this thread as a single-threaded apartment and releases
-// it when the owner goes (only when the initialisation succeeded).
-class ScopedComApartment {
- public:
-  ScopedComApartment();
-  ScopedComApartment(const ScopedComApartment&) = delete;
-  ScopedComApartment& operator=(const ScopedComApartment&) = delete;
-  ~ScopedComApartment();
-
- private:
-  bool initialised_;
-};
-
 // A dialog template with the frame, no caption text and no controls: the
 // dialogs create their controls themselves, in pixels rather than dialog
 // units. The buffer is DWORD-aligned, as the template must be.

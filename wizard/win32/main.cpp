@@ -13,7 +13,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
 
-  const quillfern::wizard::win32::ScopedComApartment com;  // the folder picker needs it
+  const quillfern::platform::win32::ScopedComApartment com;  // the folder picker needs it
   try {
     quillfern::wizard::win32::TfrmNewOfficeAddIn frmNewOfficeAddIn;
     frmNewOfficeAddIn.ShowModal();
