@@ -10,6 +10,7 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/probes.h"
+#include "version.h"
 #include "wizard/generate_command.h"
 
 namespace quillfern::cli {
@@ -296,7 +297,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   app.add_flag("--dry-run", dryRun,
                "run every check and list the files that would be written; write nothing");
   app.add_flag("--list", list, "print the hosts and versions and exit");
-  app.set_version_flag("--version", "quillfern-cli 1.0");
+  app.set_version_flag("--version", "quillfern-cli " QUILLFERN_VERSION);
   app.footer(
       "Exit status: 0 generated (or dry run passed); 1 could not generate; 2 invalid arguments or inputs.");
   try {

@@ -6,6 +6,7 @@
 
 #include "platform/probes.h"
 #include "support/test_support.h"
+#include "version.h"
 
 namespace quillfern::cli {
 namespace {
@@ -193,7 +194,7 @@ TEST(Cli, ListsTheCatalogueAndAnswersHelpAndVersion) {
     EXPECT_NE(help.out.find(text), std::string::npos) << text;
   const Result version = RunWith({"--version"});
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "quillfern-cli 1.0\n");
+  EXPECT_EQ(version.out, "quillfern-cli " QUILLFERN_VERSION "\n");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "dialog/wizard_test_support.h"
+#include "version.h"
 
 namespace quillfern::testing {
 namespace {
@@ -500,7 +501,8 @@ TEST(WizardProgram, NamesItselfQuillfern10AndCarriesItsManifest) {
   ASSERT_FALSE(info.empty()) << "no version resource in " << program;
   ASSERT_TRUE(::GetFileVersionInfoA(program.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
   EXPECT_EQ(VersionValue(info, "ProductName"), "Quillfern");
-  EXPECT_EQ(VersionValue(info, "ProductVersion"), "1.0");
+  EXPECT_EQ(VersionValue(info, "ProductVersion"), QUILLFERN_VERSION);
+  EXPECT_EQ(VersionValue(info, "FileVersion"), QUILLFERN_VERSION);
 
   const HMODULE image = ::LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_TRUE(image);
