@@ -4,10 +4,10 @@
 # ignored, so the write fails), while the wineserver, started without the
 # limit, is not held to it. The files before the first one too large must be
 # whole, that one must not be left cut short, and the message must say so.
-# Usage: wine_disk_full.sh <wine-run> <WINEPREFIX> <quillfern-cli.exe> <scratch folder>
+# Usage: wine_disk_full.sh <wine-run> <wine-env> <quillfern-cli.exe> <scratch folder>
 set -euo pipefail
-wine_run=$1 prefix=$2 exe=$3 scratch=$4
-export WINEPREFIX=$prefix
+wine_run=$1 wine_env=$2 exe=$3 scratch=$4
+. "$wine_env"
 /usr/lib/wine/wineserver -p5 2>/dev/null || true  # one without the limit, unless one runs already
 
 rm -rf "$scratch"
