@@ -3,14 +3,12 @@
 // engine), so these tests look at the window and leave the pages to the
 // help file's own check.
 #include <algorithm>
-#include <thread>
 
 #include "dialog/wizard_test_support.h"
+#include "support/started_processes.h"
 
 namespace quillfern::testing {
 namespace {
-
-using namespace std::chrono_literals;
 
 std::vector<HWND> NewWindows(const std::vector<HWND>& before) {
   std::vector<HWND> added;
@@ -44,10 +42,11 @@ TEST(WizardHelp, WithoutAHelpFileShowsNothing) {
   ASSERT_TRUE(wizard.window());
   const auto before = VisibleTopLevelWindows();
   wizard.Click(wizard::win32::btnHelp);
-  // Give a viewer, should one start, the time it takes to show itself.
-  std::this_thread::sleep_for(3s);
-  wizard.Settle();
-  EXPECT_TRUE(NewWindows(before).empty()) << "a window appeared for a missing help file";
+  // The click has been handled; a viewer it started shows itself now.
+  WaitForStartedProcesses(wizard.processId());
+  const auto added = NewWindows(before);
+  EXPECT_TRUE(added.empty()) << "a window appeared for a missing help file";
+  for (HWND window : added) ::PostMessageA(window, WM_CLOSE, 0, 0);  // a viewer must not outlive the test
   EXPECT_TRUE(wizard.OtherWindows().empty());
   EXPECT_TRUE(wizard.Running());
 }

@@ -82,6 +82,7 @@ class Wizard {
   // Waits for the program to end; its exit status, or STILL_ACTIVE.
   DWORD WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
   bool Running() const;
+  DWORD processId() const { return process_.dwProcessId; }
 
  private:
   PROCESS_INFORMATION process_{};

@@ -12,6 +12,7 @@
 #include "platform/win32/scoped.h"
 #include "platform/probes.h"
 #include "platform/shell.h"
+#include "support/started_processes.h"
 #include "support/test_support.h"
 #include "win32/win32_test_support.h"
 
@@ -262,7 +263,8 @@ TEST(ShellOpenFile, IsFalseForAMissingFile) {
   const std::set<HWND> before = VisibleTopLevelWindows();
   EXPECT_FALSE(ShellOpenFile(dir / "missing.chm", ""));
   EXPECT_FALSE(ShellOpenFile(dir / "missing.txt", "/p"));
-  EXPECT_EQ(WaitForNewWindow(before, 2), nullptr);
+  testing::WaitForStartedProcesses(::GetCurrentProcessId());
+  EXPECT_EQ(WaitForNewWindow(before, 0), nullptr);
 }
 
 TEST(ShowHelpFile, OpensNothingWithoutAHelpFileBesideTheProgram) {
@@ -270,7 +272,8 @@ TEST(ShowHelpFile, OpensNothingWithoutAHelpFileBesideTheProgram) {
   ASSERT_FALSE(FileExists(help)) << help;
   const std::set<HWND> before = VisibleTopLevelWindows();
   ShowHelpFile();
-  EXPECT_EQ(WaitForNewWindow(before, 2), nullptr);
+  testing::WaitForStartedProcesses(::GetCurrentProcessId());
+  EXPECT_EQ(WaitForNewWindow(before, 0), nullptr);
 }
 
 }  // namespace

@@ -290,12 +290,12 @@ std::set<HWND> VisibleTopLevelWindows() {
 }
 
 HWND WaitForNewWindow(const std::set<HWND>& before, double seconds) {
-  for (double waited = 0; waited < seconds; waited += 0.1) {
+  for (double waited = 0;; waited += 0.1) {
     for (HWND window : VisibleTopLevelWindows())
       if (!before.count(window)) return window;
+    if (waited >= seconds) return nullptr;
     ::Sleep(100);
   }
-  return nullptr;
 }
 
 }  // namespace quillfern::testing::win32

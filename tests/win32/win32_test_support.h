@@ -134,7 +134,8 @@ class ScopedWineDrive {
 // The visible top-level windows on the desktop, of every process.
 std::set<HWND> VisibleTopLevelWindows();
 
-// Waits up to Seconds for a visible top-level window not in Before; null if none.
+// Waits up to Seconds for a visible top-level window not in Before; null if
+// none. With no time it only looks.
 HWND WaitForNewWindow(const std::set<HWND>& before, double seconds);
 
 }  // namespace quillfern::testing::win32
