@@ -477,7 +477,7 @@ TEST_F(WizardTest, SavesAScreenshotOfTheDialogAfterStart) {
   // Not one flat colour: the dialog is drawn.
   EXPECT_NE(std::count(shot.pixels.begin(), shot.pixels.end(), shot.pixels.front()),
             static_cast<std::ptrdiff_t>(shot.pixels.size()));
-  EXPECT_TRUE(SavePng(shot, QUILLFERN_SCREENSHOT)) << QUILLFERN_SCREENSHOT;
+  EXPECT_TRUE(SaveBmp(shot, QUILLFERN_SCREENSHOT)) << QUILLFERN_SCREENSHOT;
 }
 
 // --- the program file ---
@@ -490,7 +490,7 @@ std::string VersionValue(const std::vector<char>& info, const std::string& name)
   return std::string(value);
 }
 
-TEST(WizardProgram, NamesItselfQuillfern10AndCarriesItsManifest) {
+TEST(WizardProgram, NamesItselfAndItsVersionAndCarriesItsManifest) {
   std::array<char, MAX_PATH + 1> self{};
   ::GetModuleFileNameA(nullptr, self.data(), MAX_PATH);
   std::string program(self.data());

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdint>
 #include <fstream>
 #include <thread>
 
@@ -313,55 +312,6 @@ bool Wizard::Running() const { return ::WaitForSingleObject(process_.hProcess, 0
 
 // --- screenshots ---
 
-namespace {
-
-std::uint32_t Crc32(const std::string& bytes) {
-  static const auto table = [] {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-      std::uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  std::uint32_t c = 0xFFFFFFFFu;
-  for (unsigned char b : bytes) c = table[(c ^ b) & 0xFF] ^ (c >> 8);
-  return c ^ 0xFFFFFFFFu;
-}
-
-std::string BigEndian(std::uint32_t v) {
-  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
-}
-
-std::string Chunk(const std::string& type, const std::string& data) {
-  return BigEndian(static_cast<std::uint32_t>(data.size())) + type + data + BigEndian(Crc32(type + data));
-}
-
-// Rows of RGB pixels as a zlib stream of stored (uncompressed) blocks.
-std::string StoredZlib(const std::string& raw) {
-  std::string out = "\x78\x01";
-  std::uint32_t a = 1, b = 0;
-  for (unsigned char c : raw) {
-    a = (a + c) % 65521;
-    b = (b + a) % 65521;
-  }
-  for (std::size_t at = 0; at < raw.size() || at == 0; at += 65535) {
-    const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
-    const bool last = at + n >= raw.size();
-    out += static_cast<char>(last ? 1 : 0);
-    out += static_cast<char>(n & 0xFF);
-    out += static_cast<char>(n >> 8);
-    out += static_cast<char>(~n & 0xFF);
-    out += static_cast<char>((~n >> 8) & 0xFF);
-    out.append(raw, at, n);
-    if (last) break;
-  }
-  return out + BigEndian((b << 16) | a);
-}
-
-}  // namespace
-
 Capture CaptureScreen(const RECT& area) {
   Capture capture;
   const int width = area.right - area.left, height = area.bottom - area.top;
@@ -403,23 +353,35 @@ Capture StableCapture(const RECT& area) {
   return last;
 }
 
-bool SavePng(const Capture& capture, const std::string& path) {
+bool SaveBmp(const Capture& capture, const std::string& path) {
   if (capture.pixels.empty()) return false;
-  std::string raw;
+  const std::size_t rowSize = (static_cast<std::size_t>(capture.width) * 3 + 3) & ~std::size_t{3};
+  std::string rows(rowSize * static_cast<std::size_t>(capture.height), '\0');
   for (int y = 0; y < capture.height; ++y) {
-    raw += '\0';  // no filter
+    char* pixel = &rows[rowSize * static_cast<std::size_t>(y)];
     for (int x = 0; x < capture.width; ++x) {
       const COLORREF c = capture.at(x, y);
-      raw += static_cast<char>(GetRValue(c));
-      raw += static_cast<char>(GetGValue(c));
-      raw += static_cast<char>(GetBValue(c));
+      *pixel++ = static_cast<char>(GetBValue(c));
+      *pixel++ = static_cast<char>(GetGValue(c));
+      *pixel++ = static_cast<char>(GetRValue(c));
     }
   }
-  const std::string header = BigEndian(static_cast<std::uint32_t>(capture.width)) +
-                             BigEndian(static_cast<std::uint32_t>(capture.height)) +
-                             std::string("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = capture.width;
+  info.biHeight = -capture.height;  // top row first
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  info.biSizeImage = static_cast<DWORD>(rows.size());
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;  // "BM"
+  header.bfOffBits = sizeof header + sizeof info;
+  header.bfSize = header.bfOffBits + info.biSizeImage;
   std::ofstream file(path, std::ios::binary);
-  file << "\x89PNG\r\n\x1a\n" << Chunk("IHDR", header) << Chunk("IDAT", StoredZlib(raw)) << Chunk("IEND", "");
+  file.write(reinterpret_cast<const char*>(&header), sizeof header);
+  file.write(reinterpret_cast<const char*>(&info), sizeof info);
+  file.write(rows.data(), static_cast<std::streamsize>(rows.size()));
   return static_cast<bool>(file);
 }
 

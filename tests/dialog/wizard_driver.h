@@ -101,8 +101,8 @@ Capture CaptureScreen(const RECT& area);
 // painted); what is there after a few seconds otherwise.
 Capture StableCapture(const RECT& area);
 
-// Writes the capture as a PNG file (uncompressed). False when it cannot.
-bool SavePng(const Capture& capture, const std::string& path);
+// Writes the capture as a 24-bit BMP file. False when it cannot.
+bool SaveBmp(const Capture& capture, const std::string& path);
 
 // The full path of the quillfern.exe beside the tests.
 std::string ProgramBesideTests();
