@@ -128,15 +128,16 @@ bool IsVolumeRoot(std::string_view path) {
   return path.empty() || (path.size() == 2 && path[1] == ':');
 }
 
-bool IsFolderWriteProtected(const std::string& folder) {
+bool IsFolderWriteProtected(const std::string& folder, std::string* reason) {
   // A drive without a medium or a write-protected one answers with an
   // error code instead of a system dialog.
   const ScopedErrorMode quiet(SEM_FAILCRITICALERRORS);
   std::string dir = folder;
   if (dir.empty() || dir.back() != '\\') dir += '\\';
   char probe[kPathBuffer] = {};
-  if (::GetTempFileNameA(dir.c_str(), "RWRO", 0, probe) == 0) return true;
-  return ::DeleteFileA(probe) == FALSE;
+  if (::GetTempFileNameA(dir.c_str(), "RWRO", 0, probe) != 0 && ::DeleteFileA(probe)) return false;
+  if (reason) *reason = LastErrorText();
+  return true;
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view content) {

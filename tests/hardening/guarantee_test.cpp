@@ -138,7 +138,7 @@ TEST(Guarantee, AGenerationChangesOnlyTheOutputFolderAndItsSevenFiles) {
     wizard::RunGenerateCommand(view);
     const auto after = Snapshot(temp.path());
 
-    ASSERT_EQ(view.Outcome(), "info: " + catalogue::SuccessMessage(s.TargetApp, s.TargetVersion));
+    ASSERT_EQ(view.Outcome(), "info " + catalogue::SuccessMessage(s.TargetApp, s.TargetVersion));
     ++generations;
     for (const auto& [name, entry] : before) {
       const auto now = after.find(name);
