@@ -11,6 +11,7 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/probes.h"
 #include "wizard/generate_command.h"
 
@@ -167,7 +168,7 @@ std::string Joined(std::vector<std::string>::const_iterator first, std::vector<s
 // past the system's limits) that it would fill the screen; then its first
 // folders and its last name around "...", and its length.
 std::string Shown(const std::string& path) {
-  constexpr std::size_t kLongest = 200, kHead = 60;
+  constexpr std::size_t kLongest = 320, kHead = 60;
   if (path.size() <= kLongest) return path;
   std::string head = platform::FolderPart(path);
   const std::string last = path.substr(head.size());
@@ -271,6 +272,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
               load = "connected,bootload", friendlyName, className, description,
               folder = platform::CurrentDirectory();
   bool force = false, dryRun = false, list = false;
+  unsigned codePage = platform::DefaultCodePage();
   app.add_option("-a,--app", appName,
                  "Access (default), Excel, FrontPage, Outlook, PowerPoint, Word (any letter case)");
   app.add_option("-V,--office-version", versionName,
@@ -290,6 +292,9 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   app.add_flag("--dry-run", dryRun,
                "run every check and list the files that would be written; write nothing");
   app.add_flag("--list", list, "print the hosts and versions and exit");
+  app.add_option("--code-page", codePage,
+                 "the Windows ANSI code page of the generated files (default: the system's on Windows, 1252 "
+                 "on Linux); text it cannot hold exactly is refused (exit 2)");
   app.set_version_flag("--version", "quillfern-cli 1.0");
   app.footer(
       "Exit status: 0 generated (or dry run passed); 1 could not generate; 2 invalid arguments or inputs.");
@@ -336,6 +341,13 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   s.ClassName = app.count("--class-name") ? className : defaults.ClassName;
   s.Description = app.count("--description") ? description : defaults.Description;
   s.OutputFolderText = folder;
+  if (app.count("--code-page") && !platform::IsAnsiCodePage(codePage)) {
+    err << "error: " << codePage << " is not a Windows ANSI code page (use one of";
+    for (const unsigned known : platform::kAnsiCodePages) err << ' ' << known;
+    err << ")\n";
+    return kInvalidInput;
+  }
+  s.CodePage = codePage;
   return Generate(s, force, dryRun, out, err);
 }
 

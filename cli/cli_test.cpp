@@ -150,6 +150,46 @@ TEST(Cli, ReportsBadInputsWithTheWizardsTextsAndExitStatus) {
   EXPECT_TRUE(ListTree(dir.path()).empty());
 }
 
+// Text goes into the files in the chosen Windows code page, exactly, or is
+// refused before anything is made.
+TEST(Cli, WritesTextInTheCodePageExactlyOrRefusesIt) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string result;  // the unit's friendly-name line (L119) after 29 blanks, or the error
+  } const cases[] = {
+      {{"--code-page", "1252", "-f", "Caf\xC3\xA9 'd\xC3\xA9j\xC3\xA0'"}, 0, "'Caf\xE9 ''d\xE9j\xE0''',"},
+      {{"--code-page", "1253", "-f", "\xCE\xA9mega"}, 0, "'\xD9mega',"},
+      {{"--code-page", "932", "-f", "\xE6\x97\xA5\xE6\x9C\xAC"}, 0, "'\x93\xFA\x96\x7B',"},
+      {{"-f", "plain ASCII"}, 0, "'plain ASCII',"},
+      {{"--code-page", "1252", "-f", "\xCE\xA9mega Caf\xC3\xA9"}, 2,
+       "error: Friendly Name holds a character that code page 1252 cannot hold: U+03A9.\n"},
+      {{"--code-page", "1252", "-d", "\xC4\x80"}, 2,  // A with macron: a best fit would make it A
+       "error: Description holds a character that code page 1252 cannot hold: U+0100.\n"},
+      {{"-f", "caf\xE9"}, 2, "error: Friendly Name is not valid UTF-8 text.\n"},
+      {{"-d", "two\nlines"}, 2,
+       "error: Description holds a line break or another control character (U+000A), which the generated unit "
+       "cannot hold.\n"},
+      {{"--code-page", "65001"}, 2,
+       "error: 65001 is not a Windows ANSI code page (use one of 874 932 936 949 950 1250 1251 1252 1253 1254 1255 "
+       "1256 1257 1258)\n"},
+  };
+  for (const Case& c : cases) {
+    TempFolder dir;
+    const std::string out = dir / "out";
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-o", out});
+    const CliResult r = RunCliWith(args);
+    EXPECT_EQ(r.status, c.status) << c.args.back() << "\n" << r.err;
+    if (c.status == 0) {
+      EXPECT_EQ(Line(out + platform::kPathDelimiter + "Unit1.pas", 119), std::string(29, ' ') + c.result);
+    } else {
+      EXPECT_EQ(r.err, c.result);
+      EXPECT_TRUE(ListTree(dir.path()).empty()) << "something was made for " << c.args.back();
+    }
+  }
+}
+
 TEST(Cli, ReportsFoldersItCannotCreateOrUse) {
   TempFolder dir;
   quillfern::testing::WriteBytes(dir / "file", "x");

@@ -40,12 +40,17 @@ std::string OutputFolder(const std::string& folderText) {
 GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& write) {
   Outcome outcome;
   outcome.settings = view.ReadSettings();
+  // The texts are put into the files' code page first: every later check
+  // sees the bytes that will be written, never a look-alike.
+  auto encoded = EncodeSettings(outcome.settings);
+  if (auto* settings = std::get_if<WizardSettings>(&encoded)) outcome.settings = std::move(*settings);
+  else outcome.textProblem = std::get<TextProblem>(encoded);
   const WizardSettings& settings = outcome.settings;
 
-  if (const auto problem = CheckTexts(settings)) {
-    view.ShowError(TextProblemText(*problem));
-    view.FocusField(problem->field);
-    outcome.textProblem = problem;
+  if (!outcome.textProblem) outcome.textProblem = CheckTexts(settings);
+  if (outcome.textProblem) {
+    view.ShowError(TextProblemText(*outcome.textProblem));
+    view.FocusField(outcome.textProblem->field);
     return Refused(outcome, Outcome::Refusal::InvalidText);
   }
   if (!IsValidIdentifier(settings.ClassName)) {

@@ -25,7 +25,8 @@ enum class Question { RevertClassName, RevertInterfaceUnit, CreateOutputFolder, 
 class GenerateView {
  public:
   virtual ~GenerateView() = default;
-  // The inputs as they stand, texts exactly as typed.
+  // The inputs as they stand: texts exactly as typed, in UTF-8, and the code
+  // page the files are to be written in.
   virtual WizardSettings ReadSettings() = 0;
   virtual void SetFieldText(InputField field, const std::string& text) = 0;
   virtual void FocusField(InputField field) = 0;
@@ -51,7 +52,7 @@ struct GenerateOutcome {
   Result result = Result::Refused;
   Refusal refusal = Refusal::None;
   std::optional<TextProblem> textProblem;  // InvalidText: the text and what it cannot hold
-  WizardSettings settings;                 // the settings the run worked from
+  WizardSettings settings;                 // the settings the run worked from, in the files' code page
   std::string folder;                      // the output folder, once the checks reached it
   Step failedStep = Step::None;
   std::string failedPath;    // CreateFolder: the folder that could not be made; ProbeFolder: the output folder

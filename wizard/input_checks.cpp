@@ -8,6 +8,7 @@
 
 #include "generator/project_files.h"
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 
 namespace quillfern::wizard {
 
@@ -142,6 +143,31 @@ std::string TextProblemText(const TextProblem& p) {
              " characters in a line of source, which leaves " + std::to_string(p.limit) + " for it.";
   }
   return field;
+}
+
+std::variant<WizardSettings, TextProblem> EncodeSettings(const WizardSettings& typed) {
+  WizardSettings encoded = typed;
+  encoded.CodePage = typed.CodePage ? typed.CodePage : platform::DefaultCodePage();
+  const auto problem = [](InputField field, const platform::Conversion& c, unsigned codePage) {
+    if (c.result == platform::Conversion::Result::NotUtf8) return TextProblem{field, TextProblem::Kind::NotUtf8};
+    return TextProblem{field, TextProblem::Kind::NotInCodePage, c.character, codePage};
+  };
+  const std::pair<InputField, std::string WizardSettings::*> texts[] = {
+      {InputField::InterfaceUnit, &WizardSettings::InterfaceUnitFile},
+      {InputField::FriendlyName, &WizardSettings::FriendlyName},
+      {InputField::ClassName, &WizardSettings::ClassName},
+      {InputField::Description, &WizardSettings::Description},
+  };
+  for (const auto& [field, text] : texts) {
+    platform::Conversion c = platform::ToCodePage(typed.*text, encoded.CodePage);
+    if (c.result != platform::Conversion::Result::Exact) return problem(field, c, encoded.CodePage);
+    encoded.*text = std::move(c.bytes);
+  }
+  platform::Conversion folder = platform::PathFromUtf8(typed.OutputFolderText);
+  if (folder.result != platform::Conversion::Result::Exact)
+    return problem(InputField::OutputFolder, folder, platform::DefaultCodePage());
+  encoded.OutputFolderText = std::move(folder.bytes);
+  return encoded;
 }
 
 std::optional<TextProblem> CheckTexts(const WizardSettings& s) {

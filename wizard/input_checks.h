@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include "generator/wizard_settings.h"
 
@@ -40,6 +41,13 @@ struct TextProblem {
 
 // The message that names the field and says what it cannot hold.
 std::string TextProblemText(const TextProblem& problem);
+
+// Typed settings (texts in UTF-8) in the form the rest of the generation
+// takes: the four texts in the settings' code page, the output folder as
+// this system's file functions take paths, CodePage filled in; or the first
+// text, in field order, that does not convert exactly (no look-alike, no
+// default character).
+std::variant<generator::WizardSettings, TextProblem> EncodeSettings(const generator::WizardSettings& typed);
 
 // Delphi (before version 12) takes at most this many characters in one
 // string literal, and at most this many in one source line.

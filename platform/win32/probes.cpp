@@ -134,8 +134,16 @@ bool IsFolderWriteProtected(const std::string& folder, std::string* reason) {
   const ScopedErrorMode quiet(SEM_FAILCRITICALERRORS);
   std::string dir = folder;
   if (dir.empty() || dir.back() != '\\') dir += '\\';
-  char probe[kPathBuffer] = {};
-  if (::GetTempFileNameA(dir.c_str(), "RWRO", 0, probe) != 0 && ::DeleteFileA(probe)) return false;
+  // GetTempFileNameA takes a folder of at most MAX_PATH - 14 characters and
+  // writes up to MAX_PATH into the buffer; some implementations (Wine's)
+  // write past it for a longer folder instead of failing. So refuse such a
+  // folder here, and give the buffer room to spare.
+  char probe[2 * kPathBuffer] = {};
+  if (dir.size() > MAX_PATH - 14) {
+    ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  } else if (::GetTempFileNameA(dir.c_str(), "RWRO", 0, probe) != 0 && ::DeleteFileA(probe)) {
+    return false;
+  }
   if (reason) *reason = LastErrorText();
   return true;
 }
