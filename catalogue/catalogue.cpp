@@ -43,6 +43,11 @@ std::string VersionText(VersionRow v) { return std::to_string(Version(v).Version
 
 std::string DialogCaption() { return "New Microsoft Office COM Add-In"; }
 
+ProjectDefaults NewProjectDefaults(AppRow a, VersionRow v) {
+  return {a, v, DefaultWrapperUnit(a, v) + ".pas", DefaultFriendlyName(a), DefaultClassName(a),
+          DefaultDescription(a, v)};
+}
+
 std::string BuildLoadBehavior(bool connected, bool bootLoad, bool demandLoad,
                               bool connectFirstTime) {
   const bool flags[] = {connected, bootLoad, demandLoad, connectFirstTime};

@@ -66,6 +66,21 @@ std::string SuccessMessage(AppRow a, VersionRow v);            // uses the numbe
 std::string VersionText(VersionRow v);                         // "2000", "2002"
 std::string DialogCaption();
 
+// A new project before the user changes anything: the host and version the
+// dialog starts with (and the command line assumes), and the four texts
+// that follow from a host and version.
+inline constexpr AppRow kDefaultApp = 0;          // Access
+inline constexpr VersionRow kDefaultVersion = 0;  // 2000
+struct ProjectDefaults {
+  AppRow TargetApp;
+  VersionRow TargetVersion;
+  std::string InterfaceUnitFile;  // DefaultWrapperUnit + ".pas"
+  std::string FriendlyName;
+  std::string ClassName;
+  std::string Description;
+};
+ProjectDefaults NewProjectDefaults(AppRow a = kDefaultApp, VersionRow v = kDefaultVersion);
+
 // The load-behaviour expression for the four check boxes, names always in
 // table order, "AddinLoadDisconnected" when none is set.
 std::string BuildLoadBehavior(bool connected, bool bootLoad, bool demandLoad,

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <iomanip>
 #include <optional>
 #include <sstream>
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/probes.h"
 #include "version.h"
 #include "wizard/generate_command.h"
@@ -18,15 +21,11 @@ namespace quillfern::cli {
 namespace {
 
 using generator::WizardSettings;
+using wizard::GenerateOutcome;
 using wizard::InputField;
-using wizard::MessageOffset;
 using wizard::Question;
-
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
+using Refusal = GenerateOutcome::Refusal;
+using Step = GenerateOutcome::Step;
 
 // A message may hold CR or CR LF between its lines; a terminal wants LF.
 std::vector<std::string> Lines(const std::string& text) {
@@ -44,19 +43,19 @@ std::vector<std::string> Lines(const std::string& text) {
 
 std::optional<std::size_t> FindApp(const std::string& name) {
   for (std::size_t row = 0; row < catalogue::OfficeApps.size(); ++row)
-    if (Lower(std::string(catalogue::OfficeApps[row].DisplayName)) == Lower(name)) return row;
+    if (platform::SameIgnoringAsciiCase(catalogue::OfficeApps[row].DisplayName, name)) return row;
   return std::nullopt;
 }
 
 std::optional<std::size_t> FindVersion(const std::string& name) {
-  const std::string v = Lower(name);
+  const std::string v = platform::AsciiLower(name);
   if (v == "2000") return 0;
   if (v == "2002/xp" || v == "2002" || v == "xp") return 1;
   return std::nullopt;
 }
 
 std::optional<bool> ParseHive(const std::string& name) {
-  const std::string h = Lower(name);
+  const std::string h = platform::AsciiLower(name);
   if (h == "hkcu" || h == "hkey_current_user") return true;
   if (h == "hklm" || h == "hkey_local_machine") return false;
   return std::nullopt;
@@ -66,12 +65,12 @@ std::optional<bool> ParseHive(const std::string& name) {
 // the first word it does not know, or nothing when all were understood.
 std::optional<std::string> ParseLoad(const std::string& list, WizardSettings& s) {
   s.LoadConnected = s.LoadBootLoad = s.LoadDemandLoad = s.LoadConnectFirstTime = false;
-  if (Lower(list) == "none") return std::nullopt;
+  if (platform::AsciiLower(list) == "none") return std::nullopt;
   std::stringstream words(list);
   std::string word;
   bool any = false;
   while (std::getline(words, word, ',')) {
-    const std::string w = Lower(word);
+    const std::string w = platform::AsciiLower(word);
     if (w == "connected") s.LoadConnected = true;
     else if (w == "bootload") s.LoadBootLoad = true;
     else if (w == "demandload") s.LoadDemandLoad = true;
@@ -100,169 +99,163 @@ void PrintCatalogue(std::ostream& out) {
 
 // The Generate command's view for a terminal: nothing is ever asked. A
 // missing folder is created (unless this is a dry run), an existing project
-// is replaced only with --force, and an invalid name is an error.
+// is replaced only with --force, and an invalid name is an error. A question
+// that stops the run is reported by its first line.
 class TerminalView : public wizard::GenerateView {
  public:
-  TerminalView(WizardSettings settings, bool force, bool dryRun, std::ostream& out,
-               std::ostream& err)
+  TerminalView(WizardSettings settings, bool force, bool dryRun, std::ostream& out, std::ostream& err)
       : settings_(std::move(settings)), force_(force), dryRun_(dryRun), out_(out), err_(err) {}
 
   WizardSettings ReadSettings() override { return settings_; }
   void SetFieldText(InputField, const std::string&) override {}
   void FocusField(InputField) override {}
 
-  bool AskYesNo(Question question, const std::string& text, MessageOffset) override {
+  bool AskYesNo(Question question, const std::string& text) override {
     switch (question) {
       case Question::RevertClassName:
       case Question::RevertInterfaceUnit:
-        Fail(kInvalidInput, Lines(text).front());
+        ShowError(Lines(text).front());
         return false;
       case Question::CreateOutputFolder:
-        folderMissing_ = true;
         return !dryRun_;
       case Question::OverwriteProject:
         if (force_) return true;
-        Fail(kCouldNotGenerate, Lines(text).front());
+        ShowError(Lines(text).front());
         err_ << "       (use --force to overwrite it)\n";
         return false;
     }
     return false;
   }
 
-  void ShowError(const std::string& text, MessageOffset) override {
-    // Straight after the failing call, before anything else can overwrite it.
-    systemReason_ = platform::LastErrorText();
-    errorText_ = text;
-    Fail(kCouldNotGenerate, text);
-  }
+  void ShowError(const std::string& text) override { err_ << "error: " << text << "\n"; }
 
-  void ShowInformation(const std::string& text, MessageOffset) override {
+  void ShowInformation(const std::string& text) override {
     if (!dryRun_) out_ << text << "\n";
-    succeeded_ = true;
   }
 
   void ShowWarning(const std::string&, const std::string& text) override {
     for (const std::string& line : Lines(text)) err_ << "warning: " << line << "\n";
   }
 
-  void Fail(ExitStatus status, const std::string& text) {
-    status_ = status;
-    err_ << "error: " << text << "\n";
-  }
-
-  bool folderMissing() const { return folderMissing_; }
-  const std::string& systemReason() const { return systemReason_; }
-  const std::string& errorText() const { return errorText_; }
-  bool succeeded() const { return succeeded_; }
-  int status() const { return status_; }
-
  private:
   WizardSettings settings_;
   bool force_, dryRun_;
   std::ostream& out_;
   std::ostream& err_;
-  bool folderMissing_ = false;
-  bool succeeded_ = false;
-  int status_ = kGenerated;
-  std::string systemReason_;
-  std::string errorText_;
 };
 
-std::string Joined(const std::vector<std::string>& items) {
+int StatusOf(const GenerateOutcome& outcome) {
+  switch (outcome.result) {
+    case GenerateOutcome::Result::Generated: return kGenerated;
+    case GenerateOutcome::Result::Failed: return kCouldNotGenerate;
+    case GenerateOutcome::Result::Refused:
+      switch (outcome.refusal) {
+        case Refusal::InvalidText:
+        case Refusal::InvalidClassName:
+        case Refusal::InvalidInterfaceUnit: return kInvalidInput;
+        default: return kCouldNotGenerate;
+      }
+  }
+  return kCouldNotGenerate;
+}
+
+std::string Joined(std::vector<std::string>::const_iterator first, std::vector<std::string>::const_iterator last) {
   std::string text;
-  for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+  for (; first != last; ++first) text += (text.empty() ? "" : ", ") + *first;
   return text;
 }
 
-// The folders from the outermost missing one down to Folder itself: those
-// that a generation into Folder would create.
-std::vector<std::string> MissingFolders(const std::string& folder) {
-  std::vector<std::string> missing;
-  std::string path = folder;
-  while (!path.empty() && !platform::IsVolumeRoot(path) && !platform::FolderExists(path)) {
-    missing.insert(missing.begin(), path);
-    std::string parent = platform::FolderPart(path);
-    if (!parent.empty() && parent.back() == platform::kPathDelimiter) parent.pop_back();
-    if (parent == path) break;
-    path = parent;
+// A path as an error line shows it: whole, unless it is so long (a chain
+// past the system's limits) that it would fill the screen; then its first
+// folders and its last name around "...", and its length.
+std::string Shown(const std::string& path) {
+  constexpr std::size_t kLongest = 320, kHead = 60;
+  if (path.size() <= kLongest) return path;
+  std::string head = platform::FolderPart(path);
+  const std::string last = path.substr(head.size());
+  bool dropped = false;
+  while (head.size() > kHead) {
+    head.pop_back();  // the separator; FolderPart then gives the folder above
+    const std::string up = platform::FolderPart(head);
+    if (up.empty()) break;
+    head = up;
+    dropped = true;
   }
-  return missing;
+  if (!dropped) return path;  // one long name: nothing to leave out
+  return head + "..." + platform::kPathDelimiter + last + " (" + std::to_string(path.size()) + " characters)";
 }
 
-// After a failed run: which folders the run created and left, and where the
-// folder chain or the file set stopped and why, so nothing half made goes
-// unmentioned.
-void ExplainFailure(const std::vector<std::string>& missingBefore, const TerminalView& view,
-                    const generator::WriteFailure* write, const std::string& folder,
-                    const std::vector<std::string>& fileNames, std::ostream& err) {
-  std::vector<std::string> created, stillMissing;
-  for (const std::string& path : missingBefore)
-    (platform::FolderExists(path) ? created : stillMissing).push_back(path);
-  if (write) {
-    const std::vector<std::string> done(fileNames.begin(), fileNames.begin() + write->FilesWritten);
-    const std::vector<std::string> notDone(fileNames.begin() + write->FilesWritten, fileNames.end());
-    err << "error: could not write " << folder << platform::kPathDelimiter << write->FileName << ": "
-        << write->Reason << "; ";
-    if (done.empty()) err << "no file was written\n";
-    else err << "the project is incomplete: written and left in place: " << Joined(done)
-             << "; not written: " << Joined(notDone) << "\n";
-    return;
-  }
-  const std::string left =
-      created.empty() ? "" : "; created before the failure and left in place: " + Joined(created);
-  if (!stillMissing.empty()) {
-    err << "error: could not create " << stillMissing.front() << ": " << view.systemReason() << left << "\n";
-  } else if (view.errorText() == "Output folder is write protected.") {
-    err << "error: no file can be made in " << folder << ": " << view.systemReason() << left << "\n";
-  } else if (!created.empty()) {
-    err << "error: " << left.substr(2) << "\n";
+// The folders a failed run made and leaves: the outermost by name, the rest
+// by number, so that a deep chain still fits on a screen.
+std::string CreatedFolders(const std::vector<std::string>& created) {
+  if (created.empty()) return "";
+  std::string text = "; created before the failure and left in place: " + Shown(created.front());
+  const std::size_t below = created.size() - 1;
+  if (below == 1) text += " and the folder below it";
+  if (below > 1) text += " and the " + std::to_string(below) + " folders below it";
+  return text;
+}
+
+// The second error line of a failed run: where it stopped, the system's
+// reason, and what it made and leaves.
+void ExplainFailure(const GenerateOutcome& o, std::ostream& err) {
+  const std::string created = CreatedFolders(o.createdFolders);
+  switch (o.failedStep) {
+    case Step::CreateFolder:
+      err << "error: could not create " << Shown(o.failedPath) << ": " << o.systemReason << created << "\n";
+      return;
+    case Step::ProbeFolder:
+      err << "error: no file can be made in " << Shown(o.failedPath) << ": " << o.systemReason << created << "\n";
+      return;
+    case Step::WriteFiles: {
+      const generator::WriteFailure& w = o.writeFailure;
+      const auto done = o.fileNames.begin() + static_cast<std::ptrdiff_t>(std::min(w.FilesWritten, o.fileNames.size()));
+      err << "error: could not write " << Shown(o.folder + platform::kPathDelimiter + w.FileName) << ": " << w.Reason;
+      if (done == o.fileNames.begin()) err << "; no file was written";
+      else err << "; the project is incomplete: written and left in place: " << Joined(o.fileNames.begin(), done)
+               << "; not written: " << Joined(done, o.fileNames.end());
+      err << created << "\n";
+      return;
+    }
+    case Step::None:
+      return;
   }
 }
 
-// Runs the command; a dry run builds the files and lists them instead of
-// writing, and creates no folder.
-int Generate(const WizardSettings& settings, bool force, bool dryRun, std::ostream& out,
-             std::ostream& err) {
+// A dry run runs every check and lists the files instead of writing them;
+// it creates no folder.
+int DryRun(const GenerateOutcome& outcome, const std::vector<std::string>& planned, TerminalView& view,
+           std::ostream& out) {
+  std::vector<std::string> paths = planned;
+  if (outcome.refusal == Refusal::FolderNotCreated) {
+    // The command stopped where it would have created the folder: the
+    // remaining checks hold trivially for a folder that is not there yet.
+    out << "Dry run: the folder " << outcome.folder << " would be created.\n";
+    const generator::WarningHook warn = [&view](const std::string& t, const std::string& x) { view.ShowWarning(t, x); };
+    for (const auto& file : generator::BuildProjectFiles(outcome.settings, warn))
+      paths.push_back(outcome.folder + platform::kPathDelimiter + file.FileName);
+  } else if (outcome.result != GenerateOutcome::Result::Generated) {
+    return StatusOf(outcome);
+  }
+  out << "Dry run: nothing was written. Generating would write:\n";
+  for (const std::string& path : paths) out << "  " << path << "\n";
+  return kGenerated;
+}
+
+int Generate(const WizardSettings& settings, bool force, bool dryRun, std::ostream& out, std::ostream& err) {
   TerminalView view(settings, force, dryRun, out, err);
   std::vector<std::string> planned;
-  const wizard::ProjectWriter listOnly = [&planned](const WizardSettings& s, const std::string& folder,
-                                                    const generator::WarningHook& warn) {
-    for (const auto& file : generator::BuildProjectFiles(s, warn))
-      planned.push_back(folder + platform::kPathDelimiter + file.FileName);
+  const wizard::ProjectWriter listOnly = [&planned](const generator::ProjectFileSet& files,
+                                                    const std::string& folder, generator::WriteFailure*) {
+    for (const auto& file : files) planned.push_back(folder + platform::kPathDelimiter + file.FileName);
     return true;
   };
   try {
-    if (!dryRun) {
-      const std::string folder = wizard::OutputFolder(settings.OutputFolderText);
-      const std::vector<std::string> missingBefore = MissingFolders(folder);
-      std::optional<generator::WriteFailure> failed;
-      std::vector<std::string> fileNames;
-      const wizard::ProjectWriter write = [&](const WizardSettings& s, const std::string& into,
-                                              const generator::WarningHook& warn) {
-        const generator::ProjectFileSet files = generator::BuildProjectFiles(s, warn);
-        for (const auto& file : files) fileNames.push_back(file.FileName);
-        generator::WriteFailure failure;
-        if (generator::WriteFileSet(files, into, &failure)) return true;
-        failed = failure;
-        return false;
-      };
-      wizard::RunGenerateCommand(view, write);
-      if (view.status() == kCouldNotGenerate)
-        ExplainFailure(missingBefore, view, failed ? &*failed : nullptr, folder, fileNames, err);
-      return view.status();
-    }
-    wizard::RunGenerateCommand(view, listOnly);
-    const std::string folder = wizard::OutputFolder(settings.OutputFolderText);
-    if (view.status() != kGenerated) return view.status();
-    if (view.folderMissing()) {
-      // The command stopped where it would have created the folder: the
-      // remaining checks hold trivially for a folder that is not there yet.
-      out << "Dry run: the folder " << folder << " would be created.\n";
-      listOnly(settings, folder, [&view](const std::string& t, const std::string& x) { view.ShowWarning(t, x); });
-    }
-    out << "Dry run: nothing was written. Generating would write:\n";
-    for (const std::string& path : planned) out << "  " << path << "\n";
-    return kGenerated;
+    const GenerateOutcome outcome =
+        dryRun ? wizard::RunGenerateCommand(view, listOnly) : wizard::RunGenerateCommand(view);
+    if (dryRun) return DryRun(outcome, planned, view, out);
+    if (outcome.result == GenerateOutcome::Result::Failed) ExplainFailure(outcome, err);
+    return StatusOf(outcome);
   } catch (const std::exception& e) {
     err << "error: " << wizard::UnexpectedErrorText(e.what()) << "\n";
     return kCouldNotGenerate;
@@ -274,10 +267,13 @@ int Generate(const WizardSettings& settings, bool force, bool dryRun, std::ostre
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   CLI::App app{"Writes the skeleton of a Microsoft Office COM add-in project for Delphi.",
                "quillfern-cli"};
-  std::string appName = "Access", versionName = "2000", unit, hive = "HKCU",
+  const catalogue::ProjectDefaults start = catalogue::NewProjectDefaults();
+  std::string appName(catalogue::App(start.TargetApp).DisplayName),
+      versionName(catalogue::Version(start.TargetVersion).VersionName), unit, hive = "HKCU",
               load = "connected,bootload", friendlyName, className, description,
               folder = platform::CurrentDirectory();
   bool force = false, dryRun = false, list = false;
+  unsigned codePage = platform::DefaultCodePage();
   app.add_option("-a,--app", appName,
                  "Access (default), Excel, FrontPage, Outlook, PowerPoint, Word (any letter case)");
   app.add_option("-V,--office-version", versionName,
@@ -297,6 +293,9 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   app.add_flag("--dry-run", dryRun,
                "run every check and list the files that would be written; write nothing");
   app.add_flag("--list", list, "print the hosts and versions and exit");
+  app.add_option("--code-page", codePage,
+                 "the Windows ANSI code page of the generated files (default: the system's on Windows, 1252 "
+                 "on Linux); text it cannot hold exactly is refused (exit 2)");
   app.set_version_flag("--version", "quillfern-cli " QUILLFERN_VERSION);
   app.footer(
       "Exit status: 0 generated (or dry run passed); 1 could not generate; 2 invalid arguments or inputs.");
@@ -337,12 +336,19 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   s.TargetApp = *appRow;
   s.TargetVersion = *versionRow;
   s.InstallForCurrentUser = *currentUser;
-  s.InterfaceUnitFile = app.count("--unit") ? unit : catalogue::DefaultWrapperUnit(s.TargetApp, s.TargetVersion) + ".pas";
-  s.FriendlyName = app.count("--friendly-name") ? friendlyName : catalogue::DefaultFriendlyName(s.TargetApp);
-  s.ClassName = app.count("--class-name") ? className : catalogue::DefaultClassName(s.TargetApp);
-  s.Description = app.count("--description") ? description
-                                              : catalogue::DefaultDescription(s.TargetApp, s.TargetVersion);
+  const catalogue::ProjectDefaults defaults = catalogue::NewProjectDefaults(s.TargetApp, s.TargetVersion);
+  s.InterfaceUnitFile = app.count("--unit") ? unit : defaults.InterfaceUnitFile;
+  s.FriendlyName = app.count("--friendly-name") ? friendlyName : defaults.FriendlyName;
+  s.ClassName = app.count("--class-name") ? className : defaults.ClassName;
+  s.Description = app.count("--description") ? description : defaults.Description;
   s.OutputFolderText = folder;
+  if (app.count("--code-page") && !platform::IsAnsiCodePage(codePage)) {
+    err << "error: " << codePage << " is not a Windows ANSI code page (use one of";
+    for (const unsigned known : platform::kAnsiCodePages) err << ' ' << known;
+    err << ")\n";
+    return kInvalidInput;
+  }
+  s.CodePage = codePage;
   return Generate(s, force, dryRun, out, err);
 }
 

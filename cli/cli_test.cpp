@@ -1,10 +1,9 @@
 #include "cli/cli.h"
 
-#include <sstream>
-
 #include <gtest/gtest.h>
 
 #include "platform/probes.h"
+#include "support/command_support.h"
 #include "support/test_support.h"
 #include "version.h"
 
@@ -12,23 +11,11 @@ namespace quillfern::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using quillfern::testing::CliResult;
 using quillfern::testing::ListTree;
+using quillfern::testing::RunCliWith;
 using quillfern::testing::ReadBytes;
 using quillfern::testing::TempFolder;
-
-struct Result {
-  int status;
-  std::string out, err;
-};
-
-Result RunWith(std::vector<std::string> args) {
-  args.insert(args.begin(), "quillfern-cli");
-  std::vector<const char*> argv;
-  for (const auto& a : args) argv.push_back(a.c_str());
-  std::ostringstream out, err;
-  const int status = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
-}
 
 std::string Line(const std::string& file, std::size_t n) {
   return quillfern::testing::CrLfLines(ReadBytes(file)).at(n - 1);
@@ -39,7 +26,7 @@ const bool kNoHost = platform::FindHostApplication("excel.exe").empty();
 TEST(Cli, GeneratesExcel2002IntoANewFolderWithTheWarningAndSuccess) {
   TempFolder temp;
   const std::string dir = temp / "new" + platform::kPathDelimiter + "Project";
-  const Result r = RunWith({"-a", "Excel", "-V", "2002/XP", "-o", dir});
+  const CliResult r = RunCliWith({"-a", "Excel", "-V", "2002/XP", "-o", dir});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "Excel 2002 COM Add-In generated successfully.\n");
   if (kNoHost) {
@@ -63,7 +50,7 @@ TEST(Cli, DefaultsFollowTheChosenHostAndVersion) {
     TempFolder dir;
     std::vector<std::string> all = args;
     all.insert(all.end(), {"-o", dir.str()});
-    const Result r = RunWith(all);
+    const CliResult r = RunCliWith(all);
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string unit = dir / "Unit1.pas";
     EXPECT_TRUE(fs::exists(dir.path() / (expected[0] + ".dpr"))) << expected[0];
@@ -78,31 +65,31 @@ TEST(Cli, DefaultsFollowTheChosenHostAndVersion) {
 TEST(Cli, TheDefaultOutputFolderIsTheWorkingDirectory) {
   TempFolder dir;
   quillfern::testing::ScopedWorkingDirectory inside(dir.path());
-  ASSERT_EQ(RunWith({"-a", "Outlook"}).status, 0);
+  ASSERT_EQ(RunCliWith({"-a", "Outlook"}).status, 0);
   EXPECT_TRUE(fs::exists(dir.path() / "OutlookAddin1.dpr"));
 }
 
 TEST(Cli, HiveAndLoadOptionsReachTheUnit) {
   TempFolder dir;
-  const Result r = RunWith({"--install-in", "hklm", "-l", "DemandLoad,connectFirstTime", "-o", dir.str()});
+  const CliResult r = RunCliWith({"--install-in", "hklm", "-l", "DemandLoad,connectFirstTime", "-o", dir.str()});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Line(dir / "Unit1.pas", 122), std::string(29, ' ') + "AddinLoadDemandLoad or AddinLoadConnectFirstTime,");
   EXPECT_EQ(Line(dir / "Unit1.pas", 124), std::string(29, ' ') + "HKEY_LOCAL_MACHINE);");
-  ASSERT_EQ(RunWith({"-l", "none", "--force", "-o", dir.str()}).status, 0);
+  ASSERT_EQ(RunCliWith({"-l", "none", "--force", "-o", dir.str()}).status, 0);
   EXPECT_EQ(Line(dir / "Unit1.pas", 122), std::string(29, ' ') + "AddinLoadDisconnected,");
 }
 
 TEST(Cli, RefusesAnExistingProjectUnlessForced) {
   TempFolder dir;
-  ASSERT_EQ(RunWith({"-o", dir.str()}).status, 0);
+  ASSERT_EQ(RunCliWith({"-o", dir.str()}).status, 0);
   const std::string before = ReadBytes(dir / "Unit1.pas");
-  const Result refused = RunWith({"-o", dir.str()});
+  const CliResult refused = RunCliWith({"-o", dir.str()});
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.out, "");
   EXPECT_NE(refused.err.find("error: Project alreary exists.\n"), std::string::npos) << refused.err;
   EXPECT_NE(refused.err.find("--force"), std::string::npos);
   EXPECT_EQ(ReadBytes(dir / "Unit1.pas"), before);
-  const Result forced = RunWith({"-o", dir.str(), "--force"});
+  const CliResult forced = RunCliWith({"-o", dir.str(), "--force"});
   EXPECT_EQ(forced.status, 0);
   EXPECT_NE(ReadBytes(dir / "Unit1.pas"), before);
 }
@@ -110,7 +97,7 @@ TEST(Cli, RefusesAnExistingProjectUnlessForced) {
 TEST(Cli, DryRunChecksAndListsButWritesAndCreatesNothing) {
   TempFolder temp;
   const std::string dir = temp / "not-yet";
-  const Result r = RunWith({"--dry-run", "-a", "Excel", "-o", dir});
+  const CliResult r = RunCliWith({"--dry-run", "-a", "Excel", "-o", dir});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_FALSE(fs::exists(dir));
   EXPECT_TRUE(ListTree(temp.path()).empty());
@@ -121,11 +108,11 @@ TEST(Cli, DryRunChecksAndListsButWritesAndCreatesNothing) {
     EXPECT_NE(r.err.find("warning: It does not appear"), std::string::npos);
   }
 
-  ASSERT_EQ(RunWith({"-a", "Excel", "-o", temp.str()}).status, 0);
+  ASSERT_EQ(RunCliWith({"-a", "Excel", "-o", temp.str()}).status, 0);
   const auto tree = ListTree(temp.path());
-  const Result again = RunWith({"--dry-run", "-a", "Excel", "-o", temp.str()});
+  const CliResult again = RunCliWith({"--dry-run", "-a", "Excel", "-o", temp.str()});
   EXPECT_EQ(again.status, 1) << "an existing project fails the dry run too";
-  const Result forced = RunWith({"--dry-run", "--force", "-a", "Excel", "-o", temp.str()});
+  const CliResult forced = RunCliWith({"--dry-run", "--force", "-a", "Excel", "-o", temp.str()});
   EXPECT_EQ(forced.status, 0);
   EXPECT_EQ(ListTree(temp.path()), tree);
 }
@@ -156,7 +143,7 @@ TEST(Cli, ReportsBadInputsWithTheWizardsTextsAndExitStatus) {
   for (const auto& c : cases) {
     std::vector<std::string> args = c.args;
     args.insert(args.end(), {"-o", dir.str()});
-    const Result r = RunWith(args);
+    const CliResult r = RunCliWith(args);
     EXPECT_EQ(r.status, c.status) << c.args[0];
     EXPECT_EQ(r.err.rfind(c.error, 0), 0u) << r.err;
     EXPECT_EQ(r.out, "");
@@ -164,35 +151,86 @@ TEST(Cli, ReportsBadInputsWithTheWizardsTextsAndExitStatus) {
   EXPECT_TRUE(ListTree(dir.path()).empty());
 }
 
+// Text goes into the files in the chosen Windows code page, exactly, or is
+// refused before anything is made.
+TEST(Cli, WritesTextInTheCodePageExactlyOrRefusesIt) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string result;  // the unit's friendly-name line (L119) after 29 blanks, or the error
+  } const cases[] = {
+      {{"--code-page", "1252", "-f", "Caf\xC3\xA9 'd\xC3\xA9j\xC3\xA0'"}, 0, "'Caf\xE9 ''d\xE9j\xE0''',"},
+      {{"--code-page", "1253", "-f", "\xCE\xA9mega"}, 0, "'\xD9mega',"},
+      {{"--code-page", "932", "-f", "\xE6\x97\xA5\xE6\x9C\xAC"}, 0, "'\x93\xFA\x96\x7B',"},
+      {{"-f", "plain ASCII"}, 0, "'plain ASCII',"},
+      {{"--code-page", "1252", "-f", "\xCE\xA9mega Caf\xC3\xA9"}, 2,
+       "error: Friendly Name holds a character that code page 1252 cannot hold: U+03A9.\n"},
+      {{"--code-page", "1252", "-d", "\xC4\x80"}, 2,  // A with macron: a best fit would make it A
+       "error: Description holds a character that code page 1252 cannot hold: U+0100.\n"},
+      {{"-f", "caf\xE9"}, 2, "error: Friendly Name is not valid UTF-8 text.\n"},
+      {{"-d", "two\nlines"}, 2,
+       "error: Description holds a line break or another control character (U+000A), which the generated unit "
+       "cannot hold.\n"},
+      {{"--code-page", "65001"}, 2,
+       "error: 65001 is not a Windows ANSI code page (use one of 874 932 936 949 950 1250 1251 1252 1253 1254 1255 "
+       "1256 1257 1258)\n"},
+  };
+  for (const Case& c : cases) {
+    TempFolder dir;
+    const std::string out = dir / "out";
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-o", out});
+    const CliResult r = RunCliWith(args);
+    EXPECT_EQ(r.status, c.status) << c.args.back() << "\n" << r.err;
+    if (c.status == 0) {
+      EXPECT_EQ(Line(out + platform::kPathDelimiter + "Unit1.pas", 119), std::string(29, ' ') + c.result);
+    } else {
+      EXPECT_EQ(r.err, c.result);
+      EXPECT_TRUE(ListTree(dir.path()).empty()) << "something was made for " << c.args.back();
+    }
+  }
+}
+
 TEST(Cli, ReportsFoldersItCannotCreateOrUse) {
   TempFolder dir;
   quillfern::testing::WriteBytes(dir / "file", "x");
-  const Result blocked = RunWith({"-o", dir / "file" + platform::kPathDelimiter + "sub"});
+  const CliResult blocked = RunCliWith({"-o", dir / "file" + platform::kPathDelimiter + "sub"});
   EXPECT_EQ(blocked.status, 1);
   // The fixed message, then which folder stopped the chain and the system's reason.
   EXPECT_EQ(blocked.err.rfind("error: Unable to create output folder.\nerror: could not create " +
                                   dir / "file" + ": ", 0),
             0u)
       << blocked.err;
-  const Result root = RunWith({"-o", std::string(1, platform::kPathDelimiter)});
+  // Folders made before a failure stay; the error names the outermost and counts the rest.
+  const std::string sep(1, platform::kPathDelimiter);
+  const std::string chain = dir / "made" + sep + "a" + sep + "b";
+  const std::string tooLong = chain + sep + std::string(300, 'n');
+  const CliResult deep = RunCliWith({"-o", tooLong});
+  EXPECT_EQ(deep.status, 1);
+  EXPECT_EQ(deep.err.rfind("error: Unable to create output folder.\nerror: could not create " + tooLong + ": ", 0), 0u)
+      << deep.err;
+  const std::string left = "; created before the failure and left in place: " + dir / "made" + " and the 2 folders below it\n";
+  EXPECT_EQ(deep.err.substr(deep.err.size() - std::min(deep.err.size(), left.size())), left) << deep.err;
+  EXPECT_TRUE(fs::is_directory(chain));
+  const CliResult root = RunCliWith({"-o", std::string(1, platform::kPathDelimiter)});
   EXPECT_EQ(root.status, 1);
   EXPECT_EQ(root.err, "error: Unable to create directory.\n");
   fs::create_directories(dir.path() / "proj" / "Readme.txt");
-  const Result unwritable = RunWith({"-o", dir / "proj"});
+  const CliResult unwritable = RunCliWith({"-o", dir / "proj"});
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_NE(unwritable.err.find("error: Unable to write project files.\n"), std::string::npos);
 }
 
 TEST(Cli, ListsTheCatalogueAndAnswersHelpAndVersion) {
-  const Result list = RunWith({"--list"});
+  const CliResult list = RunCliWith({"--list"});
   EXPECT_EQ(list.status, 0);
   for (const char* text : {"Access", "msaccess.exe", "MSPpt2000.pas, MSPptXP.pas", "Versions: 2000, 2002/XP"})
     EXPECT_NE(list.out.find(text), std::string::npos) << text;
-  const Result help = RunWith({"--help"});
+  const CliResult help = RunCliWith({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* text : {"--app", "--office-version", "--install-in", "--dry-run", "Exit status"})
     EXPECT_NE(help.out.find(text), std::string::npos) << text;
-  const Result version = RunWith({"--version"});
+  const CliResult version = RunCliWith({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "quillfern-cli " QUILLFERN_VERSION "\n");
 }

@@ -6,7 +6,10 @@
 namespace quillfern::generator {
 
 // The wizard's inputs at the moment Generate is pressed. Texts are exactly
-// as typed: nothing is trimmed.
+// as typed: nothing is trimmed. A front end hands them over in UTF-8; the
+// Generate command puts them into the files' code page (the output folder
+// into the form the system's file functions take) before it checks them,
+// and from there on they are bytes in that code page.
 struct WizardSettings {
   std::size_t TargetApp = 0;      // row of catalogue::OfficeApps
   std::size_t TargetVersion = 0;  // row of catalogue::OfficeVersions
@@ -20,6 +23,7 @@ struct WizardSettings {
   std::string ClassName;
   std::string Description;
   std::string OutputFolderText;
+  unsigned CodePage = 0;  // the files' Windows code page; 0 for platform::DefaultCodePage()
 };
 
 }  // namespace quillfern::generator

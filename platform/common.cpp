@@ -6,7 +6,19 @@
 
 namespace quillfern::platform {
 
-bool CreateFolderPath(const std::string& requested) {
+namespace {
+
+bool MakeFolderReporting(const std::string& path, FolderCreation& report) {
+  if (MakeFolder(path)) {
+    report.created.push_back(path);
+    return true;
+  }
+  report.failedFolder = path;
+  report.reason = LastErrorText();  // before anything else can overwrite it
+  return false;
+}
+
+bool CreateFolderChain(const std::string& requested, FolderCreation& report) {
   if (requested.empty()) throw std::runtime_error("Unable to create directory");
 
   std::string path = requested;
@@ -20,8 +32,15 @@ bool CreateFolderPath(const std::string& requested) {
   const std::string parent = FolderPart(path);
   if (parent == path) return true;
   // A relative one-part name: its parent is the working directory, which exists.
-  if (parent.empty()) return MakeFolder(path);
-  return CreateFolderPath(parent) && MakeFolder(path);
+  if (parent.empty()) return MakeFolderReporting(path, report);
+  return CreateFolderChain(parent, report) && MakeFolderReporting(path, report);
+}
+
+}  // namespace
+
+bool CreateFolderPath(const std::string& path, FolderCreation* report) {
+  FolderCreation ignored;
+  return CreateFolderChain(path, report ? *report : ignored);
 }
 
 std::string LibrarySearchPath() { return FolderPart(ProgramPath()) + "LibraryFiles"; }

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillfern::platform {
 
@@ -34,14 +35,25 @@ bool MakeFolder(const std::string& path);
 // gone: the empty path (the root) and, on Windows, a bare drive such as "C:".
 bool IsVolumeRoot(std::string_view path);
 
+// What CreateFolderPath did: the folders it made, outermost first (they
+// stay, also after a failure), and the folder it could not make and the
+// system's reason, taken at that call.
+struct FolderCreation {
+  std::vector<std::string> created;
+  std::string failedFolder;  // empty unless it failed
+  std::string reason;
+};
+
 // Creates the folder with every missing parent. True when it exists
-// afterwards; folders created before a failure stay. Throws
+// afterwards; folders created before a failure stay. Report, when given,
+// says what was made and where it stopped. Throws
 // std::runtime_error("Unable to create directory") for an empty path.
-bool CreateFolderPath(const std::string& path);
+bool CreateFolderPath(const std::string& path, FolderCreation* report = nullptr);
 
 // True when a temporary file cannot be created and removed in Folder
-// (write-protected, no right, missing, or any other failure).
-bool IsFolderWriteProtected(const std::string& folder);
+// (write-protected, no right, missing, or any other failure). Reason, when
+// given, then holds the system's text for that failure.
+bool IsFolderWriteProtected(const std::string& folder, std::string* reason = nullptr);
 
 // Creates or truncates the file and writes every byte of Content, holding
 // it exclusively while open. False when it cannot be created or completely

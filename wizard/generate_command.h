@@ -4,64 +4,77 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "generator/project_files.h"
 #include "generator/wizard_settings.h"
+#include "wizard/input_checks.h"
 
 namespace quillfern::wizard {
 
 using generator::WizardSettings;
 
-// Where a message dialog's top-left corner goes, relative to the wizard's
-// outer top-left corner, in screen pixels.
-struct MessageOffset {
-  int x;
-  int y;
-  bool operator==(const MessageOffset& o) const { return x == o.x && y == o.y; }
-};
-
 // The questions the command can ask; the text is given with each.
 enum class Question { RevertClassName, RevertInterfaceUnit, CreateOutputFolder, OverwriteProject };
 
-enum class InputField { ClassName, InterfaceUnit };
-
 // What the command needs from its front end. Message texts may hold a CR
-// ("\r") between two lines.
+// ("\r") between two lines; where a message goes on the screen is the
+// front end's affair.
 class GenerateView {
  public:
   virtual ~GenerateView() = default;
+  // The inputs as they stand: texts exactly as typed, in UTF-8, and the code
+  // page the files are to be written in.
   virtual WizardSettings ReadSettings() = 0;
   virtual void SetFieldText(InputField field, const std::string& text) = 0;
   virtual void FocusField(InputField field) = 0;
   // True for Yes. A confirmation closed any other way counts as No.
-  virtual bool AskYesNo(Question question, const std::string& text, MessageOffset at) = 0;
-  virtual void ShowError(const std::string& text, MessageOffset at) = 0;
-  virtual void ShowInformation(const std::string& text, MessageOffset at) = 0;
+  virtual bool AskYesNo(Question question, const std::string& text) = 0;
+  virtual void ShowError(const std::string& text) = 0;
+  virtual void ShowInformation(const std::string& text) = 0;
   // The host-application warning raised while the files are built.
   virtual void ShowWarning(const std::string& title, const std::string& text) = 0;
 };
 
-// Writes the project; WriteProjectFiles unless a front end needs otherwise.
-using ProjectWriter = std::function<bool(const WizardSettings&, const std::string& folder,
-                                         const generator::WarningHook&)>;
+// What one run came to, as facts a front end can say more from than the
+// message the view was shown. Taken where they arose: nothing here is read
+// back from a message or from the disk.
+struct GenerateOutcome {
+  enum class Result { Generated, Refused, Failed };
+  // Why a run stopped before writing: an input the command refused, or a
+  // question answered No.
+  enum class Refusal { None, InvalidText, InvalidClassName, InvalidInterfaceUnit, FolderNotCreated, ProjectExists };
+  // Which step failed.
+  enum class Step { None, CreateFolder, ProbeFolder, WriteFiles };
+
+  Result result = Result::Refused;
+  Refusal refusal = Refusal::None;
+  std::optional<TextProblem> textProblem;  // InvalidText: the text and what it cannot hold
+  WizardSettings settings;                 // the settings the run worked from, in the files' code page
+  std::string folder;                      // the output folder, once the checks reached it
+  Step failedStep = Step::None;
+  std::string failedPath;    // CreateFolder: the folder that could not be made; ProbeFolder: the output folder
+  std::string systemReason;  // the system's text for the error, taken at the failing call
+  std::vector<std::string> createdFolders;  // made by this run, outermost first; they stay
+  generator::WriteFailure writeFailure;    // WriteFiles: the file, why, and how many were written
+  std::vector<std::string> fileNames;       // the project's files in writing order, once built
+};
+
+// Writes the built files into Folder; generator::WriteFileSet unless a front
+// end needs otherwise (a dry run lists them instead). True when all were
+// written; on false Failure says where and why.
+using ProjectWriter = std::function<bool(const generator::ProjectFileSet& files, const std::string& folder,
+                                         generator::WriteFailure* failure)>;
 
 // The folder text less one trailing separator.
 std::string OutputFolder(const std::string& folderText);
 
-// A letter or "_", then letters, digits or "_"; never empty, and never one of
-// Object Pascal's reserved words (in any letter case).
-bool IsValidIdentifier(std::string_view name);
-
-// At least five characters, ending in ".pas" (any case) at the only place
-// ".pas" occurs, before it a valid identifier.
-bool IsValidUnitFileName(std::string_view name);
-
-// Runs one generation. Errors the command does not expect (such as an
-// empty output folder, which cannot be created) leave it as exceptions for
-// the front end's error handler.
-void RunGenerateCommand(GenerateView& view, const ProjectWriter& write = generator::WriteProjectFiles);
+// Runs one generation and says what it came to. Errors the command does not
+// expect (an output folder that is empty and so cannot be created, a missing
+// template) leave it as exceptions for the front end's error handler.
+GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& write = generator::WriteFileSet);
 
 // The text of an unexpected error as the user sees it: a full stop is added
 // when the message ends in a character above ".".

@@ -1,10 +1,13 @@
 #include "wizard/generate_command.h"
 
-#include <deque>
+#include <functional>
+#include <optional>
 
 #include <gtest/gtest.h>
 
+#include "platform/ascii.h"
 #include "platform/probes.h"
+#include "support/command_support.h"
 #include "support/test_support.h"
 
 namespace quillfern::wizard {
@@ -12,6 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using quillfern::testing::ListTree;
+using quillfern::testing::RecordingView;
 using quillfern::testing::TempFolder;
 
 TEST(IsValidIdentifier, AcceptsPascalIdentifiersOnly) {
@@ -36,7 +40,7 @@ const char* const kReservedWords[] = {
 TEST(IsValidIdentifier, RejectsReservedWordsInAnyLetterCase) {
   for (std::string word : kReservedWords) {
     std::string upper = word, capitalised = word;
-    for (char& c : upper) c = static_cast<char>(c - 'a' + 'A');
+    upper = platform::AsciiUpper(word);
     capitalised[0] = upper[0];
     for (const std::string& name : {word, upper, capitalised}) {
       EXPECT_FALSE(IsValidIdentifier(name)) << name;
@@ -90,57 +94,16 @@ TEST(UnexpectedErrorText, AddsAFullStopAfterCharactersAboveTheDot) {
   EXPECT_EQ(UnexpectedErrorText(""), "");
 }
 
-// A view that answers from a script and records everything the command does.
-class ScriptedView : public GenerateView {
- public:
-  WizardSettings settings;
-  std::deque<bool> answers;  // popped by each question; running out fails the test
-  std::vector<std::string> log;
-
-  WizardSettings ReadSettings() override { return settings; }
-  void SetFieldText(InputField field, const std::string& text) override {
-    (field == InputField::ClassName ? settings.ClassName : settings.InterfaceUnitFile) = text;
-    log.push_back("set " + Name(field) + " " + text);
-  }
-  void FocusField(InputField field) override { log.push_back("focus " + Name(field)); }
-  bool AskYesNo(Question, const std::string& text, MessageOffset at) override {
-    if (answers.empty()) {
-      ADD_FAILURE() << "unexpected question: " << text;
-      return false;
-    }
-    const bool yes = answers.front();
-    answers.pop_front();
-    log.push_back("ask " + At(at) + text + (yes ? " -> Yes" : " -> No"));
-    return yes;
-  }
-  void ShowError(const std::string& text, MessageOffset at) override { log.push_back("error " + At(at) + text); }
-  void ShowInformation(const std::string& text, MessageOffset at) override {
-    log.push_back("info " + At(at) + text);
-  }
-  void ShowWarning(const std::string& title, const std::string&) override { log.push_back("warning " + title); }
-
- private:
-  static std::string Name(InputField f) { return f == InputField::ClassName ? "class" : "unit"; }
-  static std::string At(MessageOffset at) {
-    return "(" + std::to_string(at.x) + "," + std::to_string(at.y) + ") ";
-  }
-};
-
 class GenerateCommand : public ::testing::Test {
  protected:
   TempFolder temp;
-  ScriptedView view;
+  RecordingView view;
   std::string out = temp / "out";
   const std::string warning = platform::FindHostApplication("excel.exe").empty() ? "warning Office application not found" : "";
 
   void SetUp() override {
-    view.settings.TargetApp = 1;
-    view.settings.TargetVersion = 1;
-    view.settings.InterfaceUnitFile = "ExcelXP.pas";
-    view.settings.FriendlyName = "New Excel Add-In";
-    view.settings.ClassName = "ExcelAddin1";
-    view.settings.Description = "Microsoft Excel 2002/XP COM Add-In";
-    view.settings.OutputFolderText = out;
+    view.settings = quillfern::testing::NewProjectSettings(1, 1, out);
+    view.scriptedOnly = true;
   }
   std::vector<std::string> Log(std::initializer_list<std::string> entries) {
     std::vector<std::string> expected;
@@ -153,20 +116,23 @@ class GenerateCommand : public ::testing::Test {
   }
 };
 
-const char* kRevertClass =
-    "ask (50,200) Class Name is not valid identifier.\rWould you like to revert it to default value?";
-const char* kRevertUnit =
-    "ask (50,200) Interface unit name is not valid.\rWould you like to revert it to default value?";
-const char* kCreateFolder = "ask (80,200) Output folder not found.\rWould you like to create it?";
-const char* kOverwrite = "ask (70,200) Project alreary exists.\rAre you sure you want to overwrite it?";
-const char* kSuccess = "info (30,200) Excel 2002 COM Add-In generated successfully.";
+using Result = GenerateOutcome::Result;
+using Refusal = GenerateOutcome::Refusal;
+using Step = GenerateOutcome::Step;
+
+const char* kRevertClass = "ask Class Name is not valid identifier.\rWould you like to revert it to default value?";
+const char* kRevertUnit = "ask Interface unit name is not valid.\rWould you like to revert it to default value?";
+const char* kCreateFolder = "ask Output folder not found.\rWould you like to create it?";
+const char* kOverwrite = "ask Project alreary exists.\rAre you sure you want to overwrite it?";
+const char* kSuccess = "info Excel 2002 COM Add-In generated successfully.";
 
 TEST_F(GenerateCommand, InvalidClassNameRevertedOnYes) {
   view.settings.TargetApp = 0;
   view.settings.ClassName = "1Addin";
   view.answers = {true};
-  RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> Yes", "set class AccessAddin1", "focus class"}));
+  const GenerateOutcome o = RunGenerateCommand(view);
+  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> Yes", "set Class Name AccessAddin1", "focus Class Name"}));
+  EXPECT_EQ(o.refusal, Refusal::InvalidClassName);
   EXPECT_FALSE(fs::exists(out));
 }
 
@@ -174,7 +140,7 @@ TEST_F(GenerateCommand, InvalidClassNameKeptOnNo) {
   view.settings.ClassName = "1Addin";
   view.answers = {false};
   RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> No", "focus class"}));
+  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> No", "focus Class Name"}));
   EXPECT_EQ(view.settings.ClassName, "1Addin");
 }
 
@@ -182,14 +148,14 @@ TEST_F(GenerateCommand, ReservedWordsAsClassOrUnitNameAreOfferedTheirDefaults) {
   view.settings.ClassName = "Begin";
   view.answers = {true};
   RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> Yes", "set class ExcelAddin1", "focus class"}));
+  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> Yes", "set Class Name ExcelAddin1", "focus Class Name"}));
 
   view.log.clear();
-  view.settings.ClassName = "ExcelAddin1";
   view.settings.InterfaceUnitFile = "TYPE.pas";
   view.answers = {true};
-  RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertUnit) + " -> Yes", "set unit ExcelXP.pas", "focus unit"}));
+  const GenerateOutcome o = RunGenerateCommand(view);
+  EXPECT_EQ(view.log, Log({std::string(kRevertUnit) + " -> Yes", "set Interface unit ExcelXP.pas", "focus Interface unit"}));
+  EXPECT_EQ(o.refusal, Refusal::InvalidInterfaceUnit);
   EXPECT_FALSE(fs::exists(out));
 }
 
@@ -198,45 +164,49 @@ TEST_F(GenerateCommand, OnlyTheClassNameIsAskedWhenBothAreInvalid) {
   view.settings.InterfaceUnitFile = "Excel2000";
   view.answers = {false};
   RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> No", "focus class"}));
+  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> No", "focus Class Name"}));
 }
 
-TEST_F(GenerateCommand, InvalidUnitRevertedToTheSelectionsWrapper) {
+TEST_F(GenerateCommand, InvalidUnitRevertedToTheSelectionsWrapperOrKept) {
   view.settings.InterfaceUnitFile = "Excel2000";
   view.answers = {true};
   RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertUnit) + " -> Yes", "set unit ExcelXP.pas", "focus unit"}));
-}
+  EXPECT_EQ(view.log, Log({std::string(kRevertUnit) + " -> Yes", "set Interface unit ExcelXP.pas", "focus Interface unit"}));
 
-TEST_F(GenerateCommand, InvalidUnitKeptOnNo) {
+  view.log.clear();
   view.settings.InterfaceUnitFile = "Excel 2000.pas";
   view.answers = {false};
   RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertUnit) + " -> No", "focus unit"}));
+  EXPECT_EQ(view.log, Log({std::string(kRevertUnit) + " -> No", "focus Interface unit"}));
 }
 
-TEST_F(GenerateCommand, MissingFolderIsCreatedWithItsParentsOnYes) {
-  out = temp / "a";
-  view.settings.OutputFolderText = (fs::path(out) / "b" / "c").string();
+TEST_F(GenerateCommand, MissingFolderIsCreatedWithItsParentsOnYesAndSaysWhichItMade) {
+  const fs::path a = temp.path() / "a";
+  view.settings.OutputFolderText = (a / "b" / "c").string();
   view.answers = {true};
-  RunGenerateCommand(view);
+  const GenerateOutcome o = RunGenerateCommand(view);
   EXPECT_EQ(view.log, Log({std::string(kCreateFolder) + " -> Yes", warning, kSuccess}));
   EXPECT_EQ(FilesIn(view.settings.OutputFolderText), 7u);
+  EXPECT_EQ(o.result, Result::Generated);
+  EXPECT_EQ(o.createdFolders, (std::vector<std::string>{a.string(), (a / "b").string(), (a / "b" / "c").string()}));
+  EXPECT_EQ(o.fileNames.size(), 7u);
 }
 
 TEST_F(GenerateCommand, MissingFolderStaysMissingOnNo) {
   view.answers = {false};
-  RunGenerateCommand(view);
+  const GenerateOutcome o = RunGenerateCommand(view);
   EXPECT_EQ(view.log, Log({std::string(kCreateFolder) + " -> No"}));
+  EXPECT_EQ(o.refusal, Refusal::FolderNotCreated);
   EXPECT_FALSE(fs::exists(out));
 }
 
 TEST_F(GenerateCommand, TrailingSeparatorAndNoneBehaveAlike) {
   fs::create_directory(out);
   view.settings.OutputFolderText = out + platform::kPathDelimiter;
-  RunGenerateCommand(view);
+  const GenerateOutcome o = RunGenerateCommand(view);
   EXPECT_EQ(view.log, Log({warning, kSuccess}));
-  EXPECT_TRUE(fs::is_regular_file(fs::path(out) / "ExcelAddin1.dpr"));
+  EXPECT_EQ(o.folder, out);
+  EXPECT_TRUE(o.createdFolders.empty());
   EXPECT_EQ(FilesIn(out), 7u);
 }
 
@@ -246,7 +216,7 @@ TEST_F(GenerateCommand, SecondRunAsksBeforeOverwritingAndNoWritesNothing) {
   const std::string before = quillfern::testing::ReadBytes(fs::path(out) / "Unit1.pas");
   view.log.clear();
   view.answers = {false};
-  RunGenerateCommand(view);
+  EXPECT_EQ(RunGenerateCommand(view).refusal, Refusal::ProjectExists);
   EXPECT_EQ(view.log, Log({std::string(kOverwrite) + " -> No"}));
   EXPECT_EQ(quillfern::testing::ReadBytes(fs::path(out) / "Unit1.pas"), before);
   view.log.clear();
@@ -266,23 +236,33 @@ TEST_F(GenerateCommand, OnlyTheProjectSourceCountsAsAnExistingProject) {
 TEST_F(GenerateCommand, AFolderNamedLikeTheProjectSourceIsNotAProject) {
   fs::create_directories(fs::path(out) / "ExcelAddin1.dpr");
   RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({warning, "error (80,200) Unable to write project files."}));
+  EXPECT_EQ(view.log, Log({warning, "error Unable to write project files."}));
 }
 
-TEST_F(GenerateCommand, AFileInTheWayOfTheFolderCannotBeCreated) {
+TEST_F(GenerateCommand, AFileInTheWayOfTheFolderIsTheFolderThatCouldNotBeMade) {
   quillfern::testing::WriteBytes(out, "a file");
   view.settings.OutputFolderText = out + platform::kPathDelimiter + "sub";
   view.answers = {true};
-  RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kCreateFolder) + " -> Yes", "error (80,200) Unable to create output folder."}));
+  const GenerateOutcome o = RunGenerateCommand(view);
+  EXPECT_EQ(view.log, Log({std::string(kCreateFolder) + " -> Yes", "error Unable to create output folder."}));
+  EXPECT_EQ(o.result, Result::Failed);
+  EXPECT_EQ(o.failedStep, Step::CreateFolder);
+  EXPECT_EQ(o.failedPath, out);
+  EXPECT_FALSE(o.systemReason.empty());
+  EXPECT_TRUE(o.createdFolders.empty());
 }
 
 TEST_F(GenerateCommand, WriteFailurePartWayIsReportedAndEarlierFilesStay) {
   fs::create_directories(fs::path(out) / "Install.bat");
-  RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({warning, "error (80,200) Unable to write project files."}));
+  const GenerateOutcome o = RunGenerateCommand(view);
+  EXPECT_EQ(view.log, Log({warning, "error Unable to write project files."}));
   EXPECT_TRUE(fs::is_regular_file(fs::path(out) / "Unit1.pas"));
   EXPECT_FALSE(fs::exists(fs::path(out) / "Readme.txt"));
+  EXPECT_EQ(o.failedStep, Step::WriteFiles);
+  EXPECT_EQ(o.writeFailure.FileName, "Install.bat");
+  EXPECT_EQ(o.writeFailure.FilesWritten, 4u);
+  EXPECT_FALSE(o.writeFailure.Reason.empty());
+  EXPECT_EQ(o.fileNames.at(4), "Install.bat");
 }
 
 TEST_F(GenerateCommand, AnEmptyOutputFolderIsAnUnexpectedError) {
@@ -296,23 +276,77 @@ TEST_F(GenerateCommand, AnEmptyOutputFolderIsAnUnexpectedError) {
   EXPECT_TRUE(view.log.empty());
 }
 
-TEST_F(GenerateCommand, AWriterThatFailsGivesTheWriteError) {
-  fs::create_directory(out);
-  RunGenerateCommand(view, [](const WizardSettings&, const std::string&, const generator::WarningHook&) { return false; });
-  EXPECT_EQ(view.log, Log({"error (80,200) Unable to write project files."}));
-}
-
-TEST_F(GenerateCommand, TheWriterGetsTheSettingsAndTheFolderWithoutItsSeparator) {
+TEST_F(GenerateCommand, TheWriterGetsTheBuiltFilesAndTheFolderWithoutItsSeparator) {
   fs::create_directory(out);
   view.settings.OutputFolderText = out + platform::kPathDelimiter;
   std::string folderSeen;
-  RunGenerateCommand(view, [&](const WizardSettings& s, const std::string& folder, const generator::WarningHook&) {
+  RunGenerateCommand(view, [&](const generator::ProjectFileSet& files, const std::string& folder,
+                               generator::WriteFailure*) {
     folderSeen = folder;
-    EXPECT_EQ(s.ClassName, "ExcelAddin1");
+    EXPECT_EQ(files.at(0).FileName, "ExcelAddin1.dpr");
     return true;
   });
   EXPECT_EQ(folderSeen, out);
-  EXPECT_EQ(view.log, Log({kSuccess}));
+  EXPECT_EQ(view.log, Log({warning, kSuccess}));
+  EXPECT_EQ(RunGenerateCommand(view, [](auto&&...) { return false; }).failedStep, Step::WriteFiles);
+}
+
+// Texts that the generated unit could not hold as typed: refused before
+// anything is touched, the field named and focused.
+TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldAndFocusesTheirField) {
+  using Kind = TextProblem::Kind;
+  const std::string quote255 = std::string(253, 'x') + "'";  // 254 characters, 255 in the literal
+  struct Case {
+    const char* what;
+    std::function<void(WizardSettings&)> change;
+    std::optional<TextProblem> problem;
+    const char* message;
+  } cases[] = {
+      {"a line feed in the friendly name", [](WizardSettings& s) { s.FriendlyName = "New\nline"; },
+       TextProblem{InputField::FriendlyName, Kind::ControlCharacter, 0x0A},
+       "Friendly Name holds a line break or another control character (U+000A), which the generated unit cannot hold."},
+      {"a carriage return in the description", [](WizardSettings& s) { s.Description = "a\rb"; },
+       TextProblem{InputField::Description, Kind::ControlCharacter, 0x0D}, nullptr},
+      {"a tab and a DEL", [](WizardSettings& s) { s.Description = std::string("a\x7F") + "\t"; },
+       TextProblem{InputField::Description, Kind::ControlCharacter, 0x7F}, nullptr},
+      {"255 characters", [](WizardSettings& s) { s.FriendlyName = std::string(255, 'x'); }, std::nullopt, nullptr},
+      {"256 characters", [](WizardSettings& s) { s.Description = std::string(256, 'x'); },
+       TextProblem{InputField::Description, Kind::LiteralTooLong, 0, 0, 255},
+       "Description is too long: Delphi takes at most 255 characters in a string literal (a quote, or a "
+       "double-byte character, counts as two)."},
+      {"255 with a doubled quote", [&](WizardSettings& s) { s.FriendlyName = quote255; }, std::nullopt, nullptr},
+      {"256 with a doubled quote", [&](WizardSettings& s) { s.FriendlyName = quote255 + "x"; },
+       TextProblem{InputField::FriendlyName, Kind::LiteralTooLong, 0, 0, 255}, nullptr},
+      // The longest unit line naming the class is "procedure T<class>.OnDisconnection(...": 94
+      // characters besides the name.
+      {"the longest class name", [](WizardSettings& s) { s.ClassName = std::string(929, 'C'); }, std::nullopt, nullptr},
+      {"a class name one longer", [](WizardSettings& s) { s.ClassName = std::string(930, 'C'); },
+       TextProblem{InputField::ClassName, Kind::LineTooLong, 0, 0, 929},
+       "Class Name is too long: Delphi takes at most 1023 characters in a line of source, which leaves 929 for it."},
+      {"a unit name too long", [](WizardSettings& s) { s.InterfaceUnitFile = std::string(1200, 'U') + ".pas"; },
+       TextProblem{InputField::InterfaceUnit, Kind::LineTooLong, 0, 0, 0}, nullptr},
+  };
+  for (const Case& c : cases) {
+    view.settings = quillfern::testing::NewProjectSettings(1, 1, out);
+    c.change(view.settings);
+    view.log.clear();
+    view.answers = {true};
+    const GenerateOutcome o = RunGenerateCommand(view);
+    if (!c.problem) {
+      EXPECT_FALSE(o.textProblem) << c.what << ": " << TextProblemText(*o.textProblem);
+      fs::remove_all(out);
+      continue;
+    }
+    ASSERT_TRUE(o.textProblem) << c.what;
+    TextProblem expected = *c.problem;
+    if (expected.kind == Kind::LineTooLong && expected.limit == 0) expected.limit = o.textProblem->limit;
+    EXPECT_EQ(*o.textProblem, expected) << c.what << ": " << TextProblemText(*o.textProblem);
+    EXPECT_EQ(o.refusal, Refusal::InvalidText) << c.what;
+    const std::string field(FieldName(expected.field));
+    EXPECT_EQ(view.log, Log({"error " + (c.message ? c.message : TextProblemText(expected)), "focus " + field}))
+        << c.what;
+    EXPECT_FALSE(fs::exists(out)) << c.what;
+  }
 }
 
 }  // namespace

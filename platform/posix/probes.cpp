@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/probes.h"
 
 namespace quillfern::platform {
@@ -151,16 +152,19 @@ bool MakeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) ==
 
 bool IsVolumeRoot(std::string_view path) { return path.empty(); }
 
-bool IsFolderWriteProtected(const std::string& folder) {
+bool IsFolderWriteProtected(const std::string& folder, std::string* reason) {
   std::string name = folder;
   if (name.empty() || name.back() != '/') name += '/';
   name += "RWROXXXXXX";
   std::vector<char> buffer(name.begin(), name.end());
   buffer.push_back('\0');
   FileDescriptor probe(::mkstemp(buffer.data()));
-  if (probe.get() < 0) return true;
-  probe.Close();
-  return ::unlink(buffer.data()) != 0;
+  if (probe.get() >= 0) {
+    probe.Close();
+    if (::unlink(buffer.data()) == 0) return false;
+  }
+  if (reason) *reason = LastErrorText();
+  return true;
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view content) {
@@ -232,10 +236,7 @@ std::string DateTimeText(const LocalDateTime& when) {
 std::string AnsiUpperCase(std::string_view text) {
   // The system code page here is UTF-8, whose multi-byte letters cannot be
   // upper-cased byte for byte: only A to Z change.
-  std::string upper(text);
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return upper;
+  return AsciiUpper(text);
 }
 
 std::string CurrentDirectory() {

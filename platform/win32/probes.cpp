@@ -128,15 +128,24 @@ bool IsVolumeRoot(std::string_view path) {
   return path.empty() || (path.size() == 2 && path[1] == ':');
 }
 
-bool IsFolderWriteProtected(const std::string& folder) {
+bool IsFolderWriteProtected(const std::string& folder, std::string* reason) {
   // A drive without a medium or a write-protected one answers with an
   // error code instead of a system dialog.
   const ScopedErrorMode quiet(SEM_FAILCRITICALERRORS);
   std::string dir = folder;
   if (dir.empty() || dir.back() != '\\') dir += '\\';
-  char probe[kPathBuffer] = {};
-  if (::GetTempFileNameA(dir.c_str(), "RWRO", 0, probe) == 0) return true;
-  return ::DeleteFileA(probe) == FALSE;
+  // GetTempFileNameA takes a folder of at most MAX_PATH - 14 characters and
+  // writes up to MAX_PATH into the buffer; some implementations (Wine's)
+  // write past it for a longer folder instead of failing. So refuse such a
+  // folder here, and give the buffer room to spare.
+  char probe[2 * kPathBuffer] = {};
+  if (dir.size() > MAX_PATH - 14) {
+    ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  } else if (::GetTempFileNameA(dir.c_str(), "RWRO", 0, probe) != 0 && ::DeleteFileA(probe)) {
+    return false;
+  }
+  if (reason) *reason = LastErrorText();
+  return true;
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view content) {

@@ -43,14 +43,14 @@ TEST(FolderFaults, AFolderGoneOrReplacedBeforeWritingIsAFailureAndNothingIsRecre
       if (c.sabotage == Sabotage::ReplaceFolderWithFile) WriteBytes(folder, "not a folder");
     };
     if (c.moment == Moment::InTheWarningHook) view.onWarning = sabotage;
-    const wizard::ProjectWriter write = [&](const generator::WizardSettings& s, const std::string& into,
-                                            const generator::WarningHook& warn) {
+    const wizard::ProjectWriter write = [&](const generator::ProjectFileSet& files, const std::string& into,
+                                            generator::WriteFailure* failure) {
       if (c.moment == Moment::InTheWriter) sabotage();
-      return generator::WriteProjectFiles(s, into, warn);
+      return generator::WriteFileSet(files, into, failure);
     };
     wizard::RunGenerateCommand(view, write);
 
-    EXPECT_EQ(view.Outcome(), "error: Unable to write project files.") << c.what;
+    EXPECT_EQ(view.Outcome(), "error Unable to write project files.") << c.what;
     const std::set<std::string> expected =
         c.sabotage == Sabotage::RemoveFolder ? std::set<std::string>{"new/"} : std::set<std::string>{"new/", "new/out"};
     EXPECT_EQ(ListTree(temp.path()), expected) << c.what;

@@ -64,8 +64,8 @@ std::string Identifier(Random& r) { return r.From(kLetters, 1, 1) + r.From(kLett
 
 // Any text a person might type, tokens and quotes included.
 std::string FreeText(Random& r) {
-  static const char* const pieces[] = {"Add-In", " ", "'", "\"", "%CLASSNAME%", "%description%", "%", "\xE9",
-                                       "\x80", "~", "&", ";", "{", "}", "(", ")", "\\", "/", "x", "42"};
+  static const char* const pieces[] = {"Add-In", " ", "'", "\"", "%CLASSNAME%", "%description%", "%", "\xC3\xA9",
+                                       "\xE2\x82\xAC", "~", "&", ";", "{", "}", "(", ")", "\\", "/", "x", "42"};
   std::string text;
   for (std::size_t n = r.Below(8); n > 0; --n) text += pieces[r.Below(std::size(pieces))];
   return text;
@@ -138,7 +138,7 @@ TEST(Guarantee, AGenerationChangesOnlyTheOutputFolderAndItsSevenFiles) {
     wizard::RunGenerateCommand(view);
     const auto after = Snapshot(temp.path());
 
-    ASSERT_EQ(view.Outcome(), "info: " + catalogue::SuccessMessage(s.TargetApp, s.TargetVersion));
+    ASSERT_EQ(view.Outcome(), "info " + catalogue::SuccessMessage(s.TargetApp, s.TargetVersion));
     ++generations;
     for (const auto& [name, entry] : before) {
       const auto now = after.find(name);

@@ -8,6 +8,7 @@
 #include "generator/project_files.h"
 #include "generator/template_store.h"
 #include "platform/probes.h"
+#include "support/command_support.h"
 #include "support/test_support.h"
 #include "wizard/generate_command.h"
 #include "win32/win32_test_support.h"
@@ -23,14 +24,7 @@ using testing::win32::ProgramFolder;
 using testing::win32::Quote;
 
 generator::WizardSettings AccessSettings(const std::string& folder) {
-  generator::WizardSettings s;
-  s.TargetApp = static_cast<std::size_t>(catalogue::OfficeAppKind::oaAccess);
-  s.InterfaceUnitFile = "Access2000.pas";
-  s.ClassName = "AccessAddin1";
-  s.FriendlyName = "New Access Add-In";
-  s.Description = "Microsoft Access 2000 COM Add-In";
-  s.OutputFolderText = folder;
-  return s;
+  return testing::NewProjectSettings(0, 0, folder);
 }
 
 // The add-in unit, fourth of the seven files, held by a second process.
@@ -72,33 +66,11 @@ TEST_F(LockedUnit, StopsTheWriteAndKeepsTheEarlierFiles) {
   EXPECT_EQ(ListTree(dir.path()).size(), 7u);
 }
 
-// Records what the Generate command shows.
-class RecordingView : public wizard::GenerateView {
- public:
-  explicit RecordingView(generator::WizardSettings s) : settings_(std::move(s)) {}
-  generator::WizardSettings ReadSettings() override { return settings_; }
-  void SetFieldText(wizard::InputField, const std::string& text) override { shown.push_back("set " + text); }
-  void FocusField(wizard::InputField) override { shown.push_back("focus"); }
-  bool AskYesNo(wizard::Question, const std::string& text, wizard::MessageOffset) override {
-    shown.push_back("ask " + text);
-    return false;
-  }
-  void ShowError(const std::string& text, wizard::MessageOffset) override { shown.push_back("error " + text); }
-  void ShowInformation(const std::string& text, wizard::MessageOffset) override {
-    shown.push_back("information " + text);
-  }
-  void ShowWarning(const std::string& title, const std::string&) override { shown.push_back("warning " + title); }
-  std::vector<std::string> shown;
-
- private:
-  generator::WizardSettings settings_;
-};
-
 TEST_F(LockedUnit, MakesTheGenerateCommandReportThatItCouldNotWrite) {
-  RecordingView view(AccessSettings(dir.str()));
+  testing::RecordingView view(AccessSettings(dir.str()));
   wizard::RunGenerateCommand(view);
-  EXPECT_EQ(view.shown, (std::vector<std::string>{"warning Office application not found",
-                                                  "error Unable to write project files."}));
+  EXPECT_EQ(view.log, (std::vector<std::string>{"warning Office application not found",
+                                                "error Unable to write project files."}));
   EXPECT_FALSE(platform::FileExists(dir / "Readme.txt"));
 }
 

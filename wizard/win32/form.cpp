@@ -55,7 +55,32 @@ void GrowToText(HWND label, HGDIOBJ font) {
 }
 
 ControlId FieldControl(InputField field) {
-  return field == InputField::ClassName ? edtClassName : edtWrapper;
+  switch (field) {
+    case InputField::InterfaceUnit: return edtWrapper;
+    case InputField::FriendlyName: return edtFriendlyName;
+    case InputField::ClassName: return edtClassName;
+    case InputField::Description: return edtDescription;
+    case InputField::OutputFolder: return edtFolder;
+  }
+  return edtClassName;
+}
+
+// Where each message dialog goes, relative to the wizard's outer top-left
+// corner, in screen pixels. Every error goes where the folder question does.
+constexpr MessageOffset kRevertAt{50, 200};
+constexpr MessageOffset kFolderAt{80, 200};
+constexpr MessageOffset kOverwriteAt{70, 200};
+constexpr MessageOffset kErrorAt = kFolderAt;
+constexpr MessageOffset kSuccessAt{30, 200};
+
+MessageOffset QuestionAt(Question question) {
+  switch (question) {
+    case Question::RevertClassName:
+    case Question::RevertInterfaceUnit: return kRevertAt;
+    case Question::CreateOutputFolder: return kFolderAt;
+    case Question::OverwriteProject: return kOverwriteAt;
+  }
+  return kFolderAt;
 }
 
 }  // namespace
@@ -256,11 +281,11 @@ void TfrmNewOfficeAddIn::FormCreate() {
 void TfrmNewOfficeAddIn::FormShow() { cbTargetAppChange(); }
 
 void TfrmNewOfficeAddIn::cbTargetAppChange() {
-  const std::size_t a = SelectedAppRow(), v = SelectedVersionRow();
-  SetText(edtFriendlyName, catalogue::DefaultFriendlyName(a));
-  SetText(edtClassName, catalogue::DefaultClassName(a));
-  SetText(edtDescription, catalogue::DefaultDescription(a, v));
-  SetText(edtWrapper, catalogue::DefaultWrapperUnit(a, v) + ".pas");
+  const catalogue::ProjectDefaults defaults = catalogue::NewProjectDefaults(SelectedAppRow(), SelectedVersionRow());
+  SetText(edtFriendlyName, defaults.FriendlyName);
+  SetText(edtClassName, defaults.ClassName);
+  SetText(edtDescription, defaults.Description);
+  SetText(edtWrapper, defaults.InterfaceUnitFile);
 }
 
 void TfrmNewOfficeAddIn::Button1Click() {
@@ -318,16 +343,14 @@ void TfrmNewOfficeAddIn::SetFieldText(InputField field, const std::string& text)
 
 void TfrmNewOfficeAddIn::FocusField(InputField field) { FocusControl(FieldControl(field)); }
 
-bool TfrmNewOfficeAddIn::AskYesNo(Question, const std::string& text, MessageOffset at) {
-  return Message(MessageKind::Confirmation, text, at) == IDYES;
+bool TfrmNewOfficeAddIn::AskYesNo(Question question, const std::string& text) {
+  return Message(MessageKind::Confirmation, text, QuestionAt(question)) == IDYES;
 }
 
-void TfrmNewOfficeAddIn::ShowError(const std::string& text, MessageOffset at) {
-  Message(MessageKind::Error, text, at);
-}
+void TfrmNewOfficeAddIn::ShowError(const std::string& text) { Message(MessageKind::Error, text, kErrorAt); }
 
-void TfrmNewOfficeAddIn::ShowInformation(const std::string& text, MessageOffset at) {
-  Message(MessageKind::Information, text, at);
+void TfrmNewOfficeAddIn::ShowInformation(const std::string& text) {
+  Message(MessageKind::Information, text, kSuccessAt);
 }
 
 void TfrmNewOfficeAddIn::ShowWarning(const std::string& title, const std::string& text) {

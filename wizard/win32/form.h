@@ -36,9 +36,9 @@ class TfrmNewOfficeAddIn final : public GenerateView {
   WizardSettings ReadSettings() override;
   void SetFieldText(InputField field, const std::string& text) override;
   void FocusField(InputField field) override;
-  bool AskYesNo(Question question, const std::string& text, MessageOffset at) override;
-  void ShowError(const std::string& text, MessageOffset at) override;
-  void ShowInformation(const std::string& text, MessageOffset at) override;
+  bool AskYesNo(Question question, const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  void ShowInformation(const std::string& text) override;
   void ShowWarning(const std::string& title, const std::string& text) override;
 
  private:

@@ -10,6 +10,13 @@ namespace quillfern::wizard::win32 {
 
 enum class MessageKind { Confirmation, Error, Information };
 
+// Where a message dialog's top-left corner goes, relative to the wizard's
+// outer top-left corner, in screen pixels.
+struct MessageOffset {
+  int x;
+  int y;
+};
+
 // Identities of the icon and the text inside a message dialog. The buttons
 // carry IDYES and IDNO, or IDOK.
 constexpr int kMessageIconId = 20;

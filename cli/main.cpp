@@ -1,5 +1,0 @@
-#include <iostream>
-
-#include "cli/cli.h"
-
-int main(int argc, char** argv) { return quillfern::cli::RunCli(argc, argv, std::cout, std::cerr); }

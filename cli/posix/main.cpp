@@ -1,0 +1,14 @@
+// quillfern-cli's entry on Linux and other POSIX systems. The arguments are
+// the bytes the shell gave, UTF-8 on any current system.
+#include <csignal>
+#include <iostream>
+
+#include "cli/cli.h"
+
+int main(int argc, char** argv) {
+  // A file-size limit (ulimit -f) would otherwise kill the process in the
+  // middle of a file and leave it cut short under its real name; ignored,
+  // the write fails, the partial file is removed and the failure reported.
+  std::signal(SIGXFSZ, SIG_IGN);
+  return quillfern::cli::RunCli(argc, argv, std::cout, std::cerr);
+}

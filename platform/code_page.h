@@ -1,0 +1,50 @@
+// Putting the user's text into a Windows ANSI code page, character for
+// character. Texts arrive in UTF-8 (the command line's arguments on Linux,
+// and what the front ends convert the system's UTF-16 into on Windows).
+#pragma once
+#include <array>
+#include <string>
+#include <string_view>
+namespace quillfern::platform {
+
+// The Windows ANSI code pages a generated project's files can be written in.
+inline constexpr std::array<unsigned, 14> kAnsiCodePages{874,  932,  936,  949,  950,  1250, 1251,
+                                                         1252, 1253, 1254, 1255, 1256, 1257, 1258};
+bool IsAnsiCodePage(unsigned codePage);
+
+// The code page of the files when none is chosen: the system's ANSI code
+// page on Windows (GetACP), Windows-1252 elsewhere.
+unsigned DefaultCodePage();
+
+struct Conversion {
+  enum class Result { Exact, NotUtf8, Unwritable };
+  Result result = Result::Exact;
+  std::string bytes;       // the whole text in the code page; set only when Exact
+  char32_t character = 0;  // Unwritable: the first character the code page cannot hold exactly
+};
+
+// Utf8 in CodePage, exactly: every character has its own byte or bytes in
+// that code page, or the result is Unwritable with the first one that has
+// none (a best-fit look-alike or a default character is never used).
+// Malformed UTF-8 (stray or missing continuation bytes, overlong forms,
+// surrogates, values above U+10FFFF) gives NotUtf8. Plain ASCII comes back
+// unchanged in every code page. Never throws for any input.
+// Code page 65001 (UTF-8, which Windows can have as its system code page)
+// gives the text unchanged once it is well-formed; any other code page
+// outside kAnsiCodePages holds ASCII only.
+Conversion ToCodePage(std::string_view utf8, unsigned codePage);
+
+// A path the user typed (UTF-8) in the form this system's file functions
+// take: on Windows the system's ANSI code page, exactly (as ToCodePage with
+// GetACP); elsewhere the bytes unchanged (always Exact).
+Conversion PathFromUtf8(std::string_view utf8);
+
+// The converse, for showing a path or text the system gave in its ANSI
+// code page: Bytes in CodePage as UTF-8. Bytes the code page does not
+// define become U+FFFD (a lead byte whose pair is undefined becomes one, and
+// the byte after it is read afresh). Code page 65001 keeps well-formed UTF-8
+// and turns each malformed piece into U+FFFD; any other code page outside
+// kAnsiCodePages decodes ASCII only. Never fails.
+std::string Utf8FromCodePage(std::string_view bytes, unsigned codePage);
+
+}  // namespace quillfern::platform

@@ -1,0 +1,161 @@
+// Code page conversion. The same expectations run against the tables the
+// Linux build generates and against Windows' own converters, so each build
+// checks the other.
+#include "platform/code_page.h"
+
+#include <gtest/gtest.h>
+
+#include <ios>
+#include <sstream>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace quillfern::platform {
+namespace {
+
+using Result = Conversion::Result;
+
+std::string Hex(std::string_view bytes) {
+  std::ostringstream out;
+  for (const char b : bytes) out << std::hex << static_cast<unsigned>(static_cast<unsigned char>(b)) << ' ';
+  return out.str();
+}
+
+TEST(CodePage, KeepsAsciiUnchangedInEveryCodePage) {
+  std::string ascii(1, '\0');  // the text is bytes, not a C string
+  for (int c = 1; c < 0x80; ++c) ascii += static_cast<char>(c);
+  for (const unsigned codePage : kAnsiCodePages) {
+    const Conversion c = ToCodePage(ascii, codePage);
+    EXPECT_EQ(c.result, Result::Exact) << codePage;
+    EXPECT_EQ(c.bytes, ascii) << codePage;
+    EXPECT_EQ(Utf8FromCodePage(ascii, codePage), ascii) << codePage;
+  }
+}
+
+TEST(CodePage, WritesEachCharacterInItsOwnBytesAndReadsThemBack) {
+  const struct {
+    unsigned codePage;
+    std::string utf8, bytes;
+  } cases[] = {
+      {1252, "Caf\u00e9 \u20ac", "Caf\xE9 \x80"},
+      {1250, "\u0142\u00f3\u017a", "\xB3\xF3\x9F"},
+      {1251, "\u0416\u0451", "\xC6\xB8"},
+      {1253, "\u03a9\u03ac", "\xD9\xDC"},
+      {1254, "\u011f\u0130", "\xF0\xDD"},
+      {1255, "\u05d0\u20aa", "\xE0\xA4"},
+      {1256, "\u0639\u06af", "\xDA\x90"},
+      {1257, "\u0105\u017e", "\xE0\xFE"},
+      {1258, "\u20ab\u0102\u0301", "\xFE\xC3\xEC"},  // a combining mark stays a character of its own
+      {874, "\u0e01\u0e3f", "\xA1\xDF"},
+      {932, "\u3042\uff71", "\x82\xA0\xB1"},
+      // Characters that 932 has more than once (also at EE EF, EE F9 and FA 54):
+      // these are the codes Windows writes; the others it only reads.
+      {932, "\u2170\uffe2", "\xFA\x40\x81\xCA"},
+      {936, "\u4e2d\u6587", "\xD6\xD0\xCE\xC4"},
+      {949, "\ud55c\uae00", "\xC7\xD1\xB1\xDB"},
+      {950, "\u4e2d\u6587", "\xA4\xA4\xA4\xE5"},
+      {950, "\u2550", "\xF9\xF9"},  // also at A2 A4, which Windows only reads
+      {65001, "\u03a9mega \U0001F600", "\u03a9mega \U0001F600"},
+  };
+  for (const auto& [codePage, utf8, bytes] : cases) {
+    const Conversion c = ToCodePage(utf8, codePage);
+    EXPECT_EQ(c.result, Result::Exact) << codePage << ' ' << utf8;
+    EXPECT_EQ(Hex(c.bytes), Hex(bytes)) << codePage << ' ' << utf8;
+    EXPECT_EQ(Utf8FromCodePage(bytes, codePage), utf8) << codePage;
+  }
+  // The other code of a doubled character still reads as that character.
+  EXPECT_EQ(Utf8FromCodePage("\xEE\xEF", 932), "\u2170");
+}
+
+TEST(CodePage, RefusesBestFitLookAlikesNamingTheFirstUnwritableCharacter) {
+  const struct {
+    unsigned codePage;
+    std::string utf8;
+    char32_t first;
+  } cases[] = {
+      {1252, "\u03a9mega Caf\u00e9", 0x03A9},  // best fit would write "Omega"
+      {1252, "\u0100", 0x0100},
+      {1252, "\uff21", 0xFF21},
+      {1252, "5 \u2212 3", 0x2212},
+      {1252, "Caf\u00e9 \u20ac \u0151\u03a9", 0x0151},  // after characters that it can write
+      {932, "\u3042\U0001F600", 0x1F600},               // a surrogate pair on Windows
+      {1251, "\u00e9", 0x00E9},
+      {437, "\u00e9", 0x00E9},  // not an ANSI code page: ASCII only
+  };
+  for (const auto& [codePage, utf8, first] : cases) {
+    const Conversion c = ToCodePage(utf8, codePage);
+    EXPECT_EQ(c.result, Result::Unwritable) << codePage << ' ' << utf8;
+    EXPECT_EQ(c.character, first) << codePage << ' ' << utf8;
+    EXPECT_EQ(c.bytes, "") << codePage << ' ' << utf8;
+  }
+}
+
+TEST(CodePage, RefusesMalformedUtf8EvenAfterAnUnwritableCharacter) {
+  const std::string cases[] = {
+      "a\x80z",            // a stray continuation byte
+      "\xC0\xAF",          // "/" in an overlong form
+      "\xE0\x80\xAF",      // the same in three bytes
+      "\xED\xA0\x80",      // a surrogate
+      "\xF4\x90\x80\x80",  // above U+10FFFF
+      "ab\xE2\x82",        // cut short at the end
+      "\xC3z",             // a continuation byte missing in the middle
+      "\xF5\x80\x80\x80",
+      "\xFF",
+      "\u03a9\xFF",  // malformed outranks the unwritable character before it
+  };
+  for (const unsigned codePage : {1252u, 932u, 65001u}) {
+    for (const std::string& text : cases) {
+      const Conversion c = ToCodePage(text, codePage);
+      EXPECT_EQ(c.result, Result::NotUtf8) << codePage << ' ' << Hex(text);
+      EXPECT_EQ(c.bytes, "") << codePage << ' ' << Hex(text);
+    }
+  }
+}
+
+TEST(CodePage, ConvertsLongTextsWholeWhereverACharacterCrossesAMebibyte) {
+  // Windows' converters take texts in pieces of that size.
+  const std::string before((1 << 20) - 1, 'a');
+  const Conversion e = ToCodePage(before + "\u00e9", 1252);
+  EXPECT_EQ(e.result, Result::Exact);
+  EXPECT_TRUE(e.bytes == before + "\xE9") << e.bytes.size();
+  const Conversion emoji = ToCodePage(before + "\U0001F600", 932);
+  EXPECT_EQ(emoji.result, Result::Unwritable);
+  EXPECT_EQ(emoji.character, 0x1F600u);
+  EXPECT_TRUE(Utf8FromCodePage(before + "\U0001F600", 65001) == before + "\U0001F600");
+}
+
+TEST(CodePage, ReadsUndefinedBytesAsReplacementCharacters) {
+  // A lead byte before a byte that cannot follow it, and one at the end.
+  EXPECT_EQ(Utf8FromCodePage("\x82\xA0\x81 \x82", 932), "\u3042\ufffd \ufffd");
+  EXPECT_EQ(Utf8FromCodePage("a\xE9", 437), "a\ufffd");
+  EXPECT_EQ(Utf8FromCodePage("\xCE\xA9\xFF", 65001), "\u03a9\ufffd");
+}
+
+TEST(CodePage, KnowsTheAnsiCodePagesAndTheSystemOne) {
+  EXPECT_TRUE(IsAnsiCodePage(1252));
+  EXPECT_TRUE(IsAnsiCodePage(932));
+  EXPECT_FALSE(IsAnsiCodePage(65001));
+  EXPECT_FALSE(IsAnsiCodePage(0));
+#ifdef _WIN32
+  EXPECT_EQ(DefaultCodePage(), ::GetACP());
+#else
+  EXPECT_EQ(DefaultCodePage(), 1252u);
+#endif
+  for (const std::string path : {"Caf\u00e9", "\u03a9mega", "a\xFF"}) {
+    const Conversion c = PathFromUtf8(path);
+#ifdef _WIN32
+    const Conversion expected = ToCodePage(path, ::GetACP());
+    EXPECT_EQ(c.result, expected.result) << Hex(path);
+    EXPECT_EQ(c.bytes, expected.bytes) << Hex(path);
+#else
+    EXPECT_EQ(c.result, Result::Exact) << Hex(path);  // the file functions take the bytes as they are
+    EXPECT_EQ(c.bytes, path) << Hex(path);
+#endif
+  }
+}
+
+}  // namespace
+}  // namespace quillfern::platform

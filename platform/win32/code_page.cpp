@@ -1,0 +1,163 @@
+// Code page conversion on Win32: the system's own converters, told never
+// to fall back on a best-fit look-alike or the default character.
+#include "platform/code_page.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace quillfern::platform {
+
+namespace {
+
+// The system's converters count in int; longer texts go through in pieces
+// of this many units, never cut inside a character.
+constexpr std::size_t kPiece = 1 << 20;
+constexpr wchar_t kReplacement = 0xFFFD;
+
+// Appends Utf8 as UTF-16. With MB_ERR_INVALID_CHARS in Flags, false when
+// Utf8 is not well-formed; without, malformed pieces become U+FFFD.
+bool AppendWideFromUtf8(std::string_view utf8, DWORD flags, std::wstring& wide) {
+  for (std::size_t at = 0; at < utf8.size();) {
+    std::size_t length = std::min(kPiece, utf8.size() - at);
+    // Back off to the first byte of a character that crosses the cut.
+    for (int i = 0; i < 3 && at + length < utf8.size() && (utf8[at + length] & 0xC0) == 0x80; ++i) --length;
+    const int units =
+        ::MultiByteToWideChar(CP_UTF8, flags, utf8.data() + at, static_cast<int>(length), nullptr, 0);
+    if (units <= 0) return false;
+    const std::size_t old = wide.size();
+    wide.resize(old + static_cast<std::size_t>(units));
+    if (::MultiByteToWideChar(CP_UTF8, flags, utf8.data() + at, static_cast<int>(length), &wide[old],
+                              units) != units)
+      return false;
+    at += length;
+  }
+  return true;
+}
+
+std::string Utf8FromWide(std::wstring_view wide) {
+  std::string utf8;
+  for (std::size_t at = 0; at < wide.size();) {
+    std::size_t length = std::min(kPiece, wide.size() - at);
+    if (at + length < wide.size() && IS_HIGH_SURROGATE(wide[at + length - 1])) --length;
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data() + at, static_cast<int>(length), nullptr, 0,
+                                           nullptr, nullptr);
+    if (size > 0) {
+      const std::size_t old = utf8.size();
+      utf8.resize(old + static_cast<std::size_t>(size));
+      if (::WideCharToMultiByte(CP_UTF8, 0, wide.data() + at, static_cast<int>(length), &utf8[old], size,
+                                nullptr, nullptr) != size)
+        utf8.resize(old);
+    }
+    at += length;
+  }
+  return utf8;
+}
+
+// Appends Wide in CodePage when every character of it has exact bytes
+// there; false, with Out unchanged, when any would need a substitute.
+bool AppendExactly(std::wstring_view wide, unsigned codePage, std::string& out) {
+  BOOL usedDefault = FALSE;
+  const int size = ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                         static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
+  if (size <= 0 || usedDefault) return false;
+  const std::size_t old = out.size();
+  out.resize(old + static_cast<std::size_t>(size));
+  if (::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                            &out[old], size, nullptr, &usedDefault) != size ||
+      usedDefault) {
+    out.resize(old);
+    return false;
+  }
+  return true;
+}
+
+// Appends Wide (no longer than kPiece) in CodePage; false with First set to
+// the first character that has no exact bytes there.
+bool AppendPiece(std::wstring_view wide, unsigned codePage, std::string& out, char32_t& first) {
+  const bool ansi = IsAnsiCodePage(codePage);
+  if (ansi && AppendExactly(wide, codePage, out)) return true;
+  // Something has no exact bytes (or the code page holds ASCII only): one
+  // character at a time finds the first that has none.
+  for (std::size_t i = 0; i < wide.size();) {
+    const std::size_t length =
+        IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]) ? 2 : 1;
+    const char32_t c = length == 2 ? 0x10000 + ((char32_t{wide[i]} - 0xD800) << 10) + (wide[i + 1] - 0xDC00)
+                                   : char32_t{wide[i]};
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (!ansi || !AppendExactly(wide.substr(i, length), codePage, out)) {
+      first = c;
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+// The one UTF-16 unit that Bytes decode to on their own; 0 when they are
+// not exactly one defined character of CodePage.
+wchar_t DecodeAlone(std::string_view bytes, unsigned codePage) {
+  wchar_t c[2] = {};
+  const int units = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                          static_cast<int>(bytes.size()), c, 2);
+  return units == 1 ? c[0] : 0;
+}
+
+}  // namespace
+
+unsigned DefaultCodePage() { return ::GetACP(); }
+
+Conversion ToCodePage(std::string_view utf8, unsigned codePage) {
+  // The whole text is decoded first: malformed UTF-8 anywhere outranks an
+  // unwritable character.
+  std::wstring wide;
+  if (!AppendWideFromUtf8(utf8, MB_ERR_INVALID_CHARS, wide)) return {Conversion::Result::NotUtf8, {}, 0};
+  // Windows refuses WC_NO_BEST_FIT_CHARS for UTF-8, which holds every character anyway.
+  if (codePage == CP_UTF8) return {Conversion::Result::Exact, std::string(utf8), 0};
+
+  Conversion conversion;
+  for (std::size_t at = 0; at < wide.size();) {
+    std::size_t length = std::min(kPiece, wide.size() - at);
+    if (at + length < wide.size() && IS_HIGH_SURROGATE(wide[at + length - 1])) --length;
+    if (!AppendPiece(std::wstring_view(wide).substr(at, length), codePage, conversion.bytes,
+                     conversion.character)) {
+      conversion.result = Conversion::Result::Unwritable;
+      conversion.bytes.clear();
+      break;
+    }
+    at += length;
+  }
+  return conversion;
+}
+
+Conversion PathFromUtf8(std::string_view utf8) { return ToCodePage(utf8, ::GetACP()); }
+
+std::string Utf8FromCodePage(std::string_view bytes, unsigned codePage) {
+  std::wstring wide;
+  if (codePage == CP_UTF8) {
+    AppendWideFromUtf8(bytes, 0, wide);  // cannot fail without MB_ERR_INVALID_CHARS
+    return Utf8FromWide(wide);
+  }
+  // One character at a time, so that an undefined byte costs only itself.
+  const bool ansi = IsAnsiCodePage(codePage);
+  for (std::size_t at = 0; at < bytes.size();) {
+    const unsigned char first = static_cast<unsigned char>(bytes[at]);
+    if (first < 0x80) {
+      wide += static_cast<wchar_t>(first);
+      ++at;
+      continue;
+    }
+    wchar_t c = ansi ? DecodeAlone(bytes.substr(at, 1), codePage) : 0;
+    std::size_t length = 1;
+    if (c == 0 && ansi && at + 1 < bytes.size()) {
+      const wchar_t pair = DecodeAlone(bytes.substr(at, 2), codePage);
+      if (pair != 0) c = pair, length = 2;
+    }
+    wide += c != 0 ? c : kReplacement;
+    at += length;
+  }
+  return Utf8FromWide(wide);
+}
+
+}  // namespace quillfern::platform

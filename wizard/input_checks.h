@@ -1,0 +1,73 @@
+// The checks the Generate command makes of the user's texts before it
+// touches anything: names that must be identifiers, and texts that must
+// stand in the generated Pascal source as they were typed.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "generator/wizard_settings.h"
+
+namespace quillfern::wizard {
+
+// The dialog's text boxes, in the dialog's keyboard order.
+enum class InputField { InterfaceUnit, FriendlyName, ClassName, Description, OutputFolder };
+
+// The field as the dialog labels it: "Interface unit", "Friendly Name", ...
+std::string_view FieldName(InputField field);
+
+// Why a text was refused before anything was touched.
+struct TextProblem {
+  enum class Kind {
+    NotInCodePage,     // Character has no bytes of its own in the code page
+    NotUtf8,           // the text the system gave is not valid UTF-8
+    ControlCharacter,  // Character is a line break or another control character
+    LiteralTooLong,    // longer than Limit characters in its string literal
+    LineTooLong,       // it would make a generated line longer than Delphi reads
+  };
+  InputField field;
+  Kind kind;
+  char32_t character = 0;  // NotInCodePage, ControlCharacter
+  unsigned codePage = 0;   // NotInCodePage
+  std::size_t limit = 0;   // LiteralTooLong, LineTooLong: the most this field can hold
+  bool operator==(const TextProblem& o) const {
+    return field == o.field && kind == o.kind && character == o.character && codePage == o.codePage &&
+           limit == o.limit;
+  }
+};
+
+// The message that names the field and says what it cannot hold.
+std::string TextProblemText(const TextProblem& problem);
+
+// Typed settings (texts in UTF-8) in the form the rest of the generation
+// takes: the four texts in the settings' code page, the output folder as
+// this system's file functions take paths, CodePage filled in; or the first
+// text, in field order, that does not convert exactly (no look-alike, no
+// default character).
+std::variant<generator::WizardSettings, TextProblem> EncodeSettings(const generator::WizardSettings& typed);
+
+// Delphi (before version 12) takes at most this many characters in one
+// string literal, and at most this many in one source line.
+inline constexpr std::size_t kMaxLiteralLength = 255;
+inline constexpr std::size_t kMaxLineLength = 1023;
+
+// The first text of Settings (in field order) that the generated files
+// cannot carry as it is: a line break or other control character in the
+// friendly name or description (it would end up raw inside a string
+// literal), a friendly name or description longer than a literal may be,
+// or a name that would make a line longer than Delphi reads. Nothing when
+// all of them can. Settings' texts are in the files' code page.
+std::optional<TextProblem> CheckTexts(const generator::WizardSettings& settings);
+
+// A letter or "_", then letters, digits or "_"; never empty, and never one of
+// Object Pascal's reserved words (in any letter case).
+bool IsValidIdentifier(std::string_view name);
+
+// At least five characters, ending in ".pas" (any case) at the only place
+// ".pas" occurs, before it a valid identifier.
+bool IsValidUnitFileName(std::string_view name);
+
+}  // namespace quillfern::wizard
