@@ -3,7 +3,11 @@
 #include <array>
 #include <map>
 
+#include <oleacc.h>
+
 #include "dialog/wizard_test_support.h"
+#include "platform/win32/scoped.h"
+#include "wizard/win32/dialog_support.h"
 
 namespace quillfern::testing {
 namespace {
@@ -62,7 +66,7 @@ const Place kPlaces[] = {
     {Label3,
      "Add-In will be installed for all users. MS Office does not list add-ins installed in HKLM hence "
      "preventing users from disabling them.",
-     GroupBox1, 30, 74, 323, 33},
+     GroupBox1, 30, 74, 323, 33, true},
     {GroupBox2, " Load behavior ", kTop, 8, 234, 361, 69},
     {chkLoadConnected, "Connected", GroupBox2, 11, 18, 149, 17},
     {chkLoadBootLoad, "Boot Load", GroupBox2, 11, 42, 149, 17},
@@ -127,36 +131,66 @@ class ScopedWineDpi {
   bool had_ = false;
 };
 
-TEST(WizardAtAnotherResolution, ScalesEveryPositionAndSizeByTheResolutionOver96) {
+// The room Label's text needs in the dialog's font at Dpi, its lines broken
+// at the label's width as the label breaks them.
+SIZE TextSize(HWND label, int dpi) {
+  const ScopedGdiObject font = CreateDialogFont(dpi);
+  const std::string text = WindowTextOf(label);
+  RECT client{};
+  ::GetClientRect(label, &client);
+  RECT needed{0, 0, client.right, 0};
+  const HDC dc = ::CreateCompatibleDC(nullptr);
+  const HGDIOBJ previous = ::SelectObject(dc, font.get());
+  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  ::SelectObject(dc, previous);
+  ::DeleteDC(dc);
+  return {needed.right, needed.bottom};
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+// The common text sizes of Windows: 125%, 150%, 175% and 200%.
+TEST(WizardAtAnotherResolution, ScalesEveryPositionAndSizeAndEveryLabelFitsItsText) {
   // Only Wine lets a test change the resolution for the programs it starts.
   if (!UnderWine()) GTEST_SKIP() << "needs Wine to change the screen resolution";
   ::SetProcessDPIAware();  // see the wizard's real pixels
-  const ScopedWineDpi dpi(144);
-  TempFolder work;
-  Wizard wizard(work.str());
-  ASSERT_TRUE(wizard.window());
-  const auto scaled = [](int v) { return ::MulDiv(v, 144, 96); };
-  RECT client{};
-  ::GetClientRect(wizard.window(), &client);
-  EXPECT_EQ(client.right, scaled(378));
-  EXPECT_EQ(client.bottom, scaled(515));
-  std::map<ControlId, POINT> boxes;
-  for (const Place& place : kPlaces) {
-    SCOPED_TRACE("control " + std::to_string(place.id));
-    const POINT origin = place.box == kTop ? POINT{0, 0} : boxes.at(place.box);
-    if (place.box == kTop) boxes[place.id] = {place.left, place.top};
-    const int left = origin.x + place.left, top = origin.y + place.top;
-    const RECT expected{scaled(left), scaled(top), scaled(left) + scaled(place.width),
-                        scaled(top) + scaled(place.height)};
-    const RECT actual = wizard.ClientRect(place.id);
-    if (place.sizedToText) {
-      // The larger font's text may need more room than the scaled label.
+  for (const int dpi : {120, 144, 168, 192}) {
+    SCOPED_TRACE(std::to_string(dpi) + " DPI");
+    const ScopedWineDpi resolution(static_cast<DWORD>(dpi));
+    TempFolder work;
+    Wizard wizard(work.str());
+    ASSERT_TRUE(wizard.window());
+    const auto scaled = [dpi](int v) { return ::MulDiv(v, dpi, 96); };
+    RECT client{};
+    ::GetClientRect(wizard.window(), &client);
+    EXPECT_EQ(client.right, scaled(378));
+    EXPECT_EQ(client.bottom, scaled(515));
+    std::map<ControlId, POINT> boxes;
+    for (const Place& place : kPlaces) {
+      SCOPED_TRACE("control " + std::to_string(place.id));
+      const POINT origin = place.box == kTop ? POINT{0, 0} : boxes.at(place.box);
+      if (place.box == kTop) boxes[place.id] = {place.left, place.top};
+      const int left = origin.x + place.left, top = origin.y + place.top;
+      const RECT expected{scaled(left), scaled(top), scaled(left) + scaled(place.width),
+                          scaled(top) + scaled(place.height)};
+      const RECT actual = wizard.ClientRect(place.id);
+      if (!place.sizedToText) {
+        EXPECT_EQ(Describe(actual), Describe(expected));
+        continue;
+      }
+      // A label may grow where the larger font's text needs more room than
+      // the scaled layout gives, but only within its group box.
       EXPECT_EQ(actual.left, expected.left);
       EXPECT_EQ(actual.top, expected.top);
       EXPECT_GE(actual.right, expected.right);
       EXPECT_GE(actual.bottom, expected.bottom);
-    } else {
-      EXPECT_EQ(Describe(actual), Describe(expected));
+      EXPECT_TRUE(Inside(actual, wizard.ClientRect(place.box))) << Describe(actual);
+      const SIZE needed = TextSize(wizard.Control(place.id), dpi);
+      EXPECT_LE(needed.cx, actual.right - actual.left) << place.caption;
+      EXPECT_LE(needed.cy, actual.bottom - actual.top) << place.caption;
     }
   }
 }
@@ -208,6 +242,87 @@ TEST_F(WizardTest, TabVisitsTheControlsInTheKeyboardOrderAndComesBackToTheStart)
     wizard.Press(VK_TAB);
     EXPECT_EQ(wizard.FocusId(), expected) << "after Tab";
   }
+}
+
+// --- screen readers ---
+
+// The name a screen reader finds for an edit box or list in the window
+// order: the text of the nearest static control before it, looking back no
+// further than a control that starts a group and is a tab stop.
+std::string LabelBefore(HWND input) {
+  for (HWND w = ::GetWindow(input, GW_HWNDPREV); w; w = ::GetWindow(w, GW_HWNDPREV)) {
+    if (_stricmp(ClassOf(w).c_str(), "Static") == 0) return WindowTextOf(w);
+    const LONG_PTR style = ::GetWindowLongPtrA(w, GWL_STYLE);
+    if ((style & WS_GROUP) && (style & WS_TABSTOP)) return "";
+  }
+  return "";
+}
+
+struct SpokenName {
+  ControlId id;
+  const char* label;     // what the window order names an input; "" for nothing, null for a button
+  const wchar_t* name;   // what a screen reader says
+};
+const SpokenName kSpokenNames[] = {
+    {cbTargetApp, "", L"Target Application"},
+    {cbTargetVersion, "", L"Target Version"},
+    {edtWrapper, "", L"Interface unit"},
+    {Button1, nullptr, L"Browse for the interface unit"},
+    {edtFriendlyName, "Friendly Name", L"Friendly Name"},
+    {edtClassName, "Class Name", L"Class Name"},
+    {edtDescription, "Description", L"Description"},
+    {edtFolder, "", L"Output folder"},
+    {btnFolder, nullptr, L"Browse for the output folder"},
+};
+
+TEST_F(WizardTest, TheWindowOrderNamesEachInputAfterItsOwnLabelOrNotAtAll) {
+  ASSERT_TRUE(wizard.window());
+  for (const SpokenName& input : kSpokenNames) {
+    if (!input.label) continue;
+    EXPECT_EQ(LabelBefore(wizard.Control(input.id)), input.label) << "control " << input.id;
+  }
+}
+
+// What the system's accessibility layer calls a window; empty for no name.
+std::wstring AccessibleNameOf(HWND window) {
+  IAccessible* object = nullptr;
+  if (FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&object))) ||
+      !object)
+    return {};
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  std::wstring text;
+  if (object->get_accName(self, &name) == S_OK && name) text = name;
+  ::SysFreeString(name);
+  object->Release();
+  return text;
+}
+
+// Whether the accessibility layer gives out names set through the property
+// service, tried on a window of this process. Wine's service sets none.
+bool PropertyServiceNamesWindows() {
+  const HWND window = ::CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  bool named = false;
+  {
+    AccessibleNames names;
+    named = names.Set(window, L"Quillfern") && AccessibleNameOf(window) == L"Quillfern";
+  }
+  ::DestroyWindow(window);
+  return named;
+}
+
+TEST(WizardForScreenReaders, EveryInputAndBothBrowseButtonsHaveTheirNames) {
+  const platform::win32::ScopedComApartment com;
+  if (!PropertyServiceNamesWindows())
+    GTEST_SKIP() << "this system's accessibility property service names no window (Wine's does not)";
+  TempFolder work;
+  Wizard wizard(work.str());
+  ASSERT_TRUE(wizard.window());
+  for (const SpokenName& input : kSpokenNames)
+    EXPECT_EQ(AccessibleNameOf(wizard.Control(input.id)), input.name) << "control " << input.id;
 }
 
 TEST_F(WizardTest, ArrowKeysMoveTheSelectionBetweenTheRadioButtonsAndTabReachesTheSelectedOne) {
@@ -391,6 +506,7 @@ TEST_F(WizardTest, TheUnitPickerPutsTheChosenFileNameAloneIntoTheBoxAndStartsFro
   EXPECT_EQ(WindowTextOf(::GetDlgItem(picker, kLookIn)), "units");
   wizard.Press(VK_ESCAPE);
   ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
+
 }
 
 TEST_F(WizardTest, TheUnitPickerTakesANameWithoutExtensionAsAPasFile) {

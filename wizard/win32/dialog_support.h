@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <string>
 #include <vector>
 
@@ -39,5 +41,25 @@ std::string WithCrLf(const std::string& text);
 
 // The text of a window, whatever its length.
 std::string WindowText(HWND window);
+
+// Names given to windows for screen readers through the system's
+// accessibility property service, which keeps them beside each window until
+// they are cleared. Where the system has no such service nothing is named.
+class AccessibleNames {
+ public:
+  AccessibleNames();  // COM must be initialised on this thread
+  AccessibleNames(const AccessibleNames&) = delete;
+  AccessibleNames& operator=(const AccessibleNames&) = delete;
+  ~AccessibleNames() { Clear(); }
+
+  // True when the service took Name for Window's client area.
+  bool Set(HWND window, const wchar_t* name);
+  // Takes back every name given, while the windows still exist.
+  void Clear();
+
+ private:
+  IAccPropServices* service_ = nullptr;
+  std::vector<HWND> named_;
+};
 
 }  // namespace quillfern::wizard::win32

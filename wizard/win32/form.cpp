@@ -17,6 +17,10 @@ constexpr int kDroppedEntries = 8;
 
 constexpr char kUnitFilter[] = "Object Pascal units (*.pas)\0*.pas\0All files (*.*)\0*.*\0";
 
+// Room a label may grow into inside its group box: up to this many pixels
+// (at 96 DPI) from the box's edge, the layout's own margin below the notes.
+constexpr int kGroupMargin = 3;
+
 // Makes a closed list Height pixels high, whatever frame the system draws
 // around its selection field. Systems differ in what they make of a field
 // height they are given (Wine adds two pixels), so measure, learn that
@@ -36,22 +40,35 @@ void FitClosedHeight(HWND list, int height) {
   }
 }
 
-// Widens (and heightens) a one-line label whose text does not fit, as
-// happens in fonts other than the one the layout was made with and at other
-// resolutions; never makes it smaller than the layout.
-void GrowToText(HWND label, HGDIOBJ font) {
-  const std::string text = WindowText(label);
-  RECT needed{};
+// The room Text takes in Font when the label breaks its lines at Width, as
+// the label draws it.
+SIZE TextSize(HWND label, HGDIOBJ font, const std::string& text, int width) {
+  RECT needed{0, 0, width, 0};
   const HDC dc = ::GetDC(label);
   const HGDIOBJ previous = ::SelectObject(dc, font);
-  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   ::SelectObject(dc, previous);
   ::ReleaseDC(label, dc);
+  return {needed.right, needed.bottom};
+}
+
+// Makes a label whose text does not fit big enough for it, as happens in
+// fonts other than the one the layout was made with and at other
+// resolutions: it widens, up to Right, so that its text needs as few lines
+// as it can, and then heightens, down to Bottom (both in its parent's
+// coordinates). Never smaller than the layout.
+void GrowToText(HWND label, HGDIOBJ font, int right, int bottom) {
+  const std::string text = WindowText(label);
   RECT has{};
-  ::GetClientRect(label, &has);
-  if (needed.right <= has.right && needed.bottom <= has.bottom) return;
-  ::SetWindowPos(label, nullptr, 0, 0, std::max(has.right, needed.right), std::max(has.bottom, needed.bottom),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::GetWindowRect(label, &has);
+  ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&has), 2);
+  const int width = has.right - has.left, height = has.bottom - has.top;
+  const int roomWidth = std::max<int>(width, right - has.left), roomHeight = std::max<int>(height, bottom - has.top);
+  const SIZE now = TextSize(label, font, text, width);
+  if (now.cx <= width && now.cy <= height) return;
+  const SIZE wide = TextSize(label, font, text, roomWidth);
+  ::SetWindowPos(label, nullptr, 0, 0, std::clamp<int>(wide.cx, width, roomWidth),
+                 std::clamp<int>(wide.cy, height, roomHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 ControlId FieldControl(InputField field) {
@@ -90,6 +107,7 @@ TfrmNewOfficeAddIn::TfrmNewOfficeAddIn() : dpi_(ScreenDpi()), font_(CreateDialog
 }
 
 TfrmNewOfficeAddIn::~TfrmNewOfficeAddIn() {
+  accessibleNames_.Clear();
   if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
@@ -140,6 +158,7 @@ INT_PTR CALLBACK TfrmNewOfficeAddIn::DialogProc(HWND window, UINT message, WPARA
     ::SetWindowLongPtrA(window, DWLP_USER, lParam);
     form->hwnd_ = window;
     form->CreateControls();
+    form->NameForScreenReaders();
     form->Guarded([form] { form->FormCreate(); });
     return FALSE;  // ShowModal sets the focus once the window is visible
   }
@@ -198,6 +217,7 @@ void TfrmNewOfficeAddIn::CreateControls() {
       top += LayoutOf(row->parent).top;
     }
     const bool isList = std::string_view(row->windowClass) == "COMBOBOX";
+    const bool isEdit = std::string_view(row->windowClass) == "EDIT";
     // A list's window height includes its dropped-down part.
     const int height = px(row->height) + (isList ? kDroppedEntries * px(kListEntryHeight) + 2 : 0);
     const HWND control = ::CreateWindowExA(row->exStyle, row->windowClass, row->caption, row->style,
@@ -207,15 +227,23 @@ void TfrmNewOfficeAddIn::CreateControls() {
     if (!control) continue;
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     // No length limit, rather than the system's default of 32767 typed characters.
-    if (std::string_view(row->windowClass) == "EDIT") ::SendMessageA(control, EM_LIMITTEXT, 0, 0);
+    if (isEdit) ::SendMessageA(control, EM_LIMITTEXT, 0, 0);
     if (row->checked) ::SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
-    if (row->growsToText) GrowToText(control, font_.get());
+    if (row->growsToText) {
+      const ControlLayout& box = LayoutOf(row->parent);
+      GrowToText(control, font_.get(), px(box.left + box.width - kGroupMargin),
+                 px(box.top + box.height - kGroupMargin));
+    }
     if (isList) {
       ::SendMessageA(control, CB_SETITEMHEIGHT, 0, px(kListEntryHeight));
       FitClosedHeight(control, px(row->height));
     }
   }
   ::SendMessageA(hwnd_, DM_SETDEFID, btnOk, 0);
+}
+
+void TfrmNewOfficeAddIn::NameForScreenReaders() {
+  for (const AccessibleName& entry : kAccessibleNames) accessibleNames_.Set(Item(entry.id), entry.name);
 }
 
 void TfrmNewOfficeAddIn::Centre() {

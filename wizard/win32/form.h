@@ -57,6 +57,7 @@ class TfrmNewOfficeAddIn final : public GenerateView {
   INT_PTR OnControlColour(HDC dc, HWND control);
 
   void CreateControls();
+  void NameForScreenReaders();
   void Centre();
 
   // The reactions.
@@ -87,6 +88,7 @@ class TfrmNewOfficeAddIn final : public GenerateView {
 
   int dpi_;
   ScopedGdiObject font_;
+  AccessibleNames accessibleNames_;
   HWND hwnd_ = nullptr;
   int modalResult_ = 0;
   std::string applicationTitle_;
