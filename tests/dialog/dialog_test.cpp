@@ -605,7 +605,21 @@ std::string VersionValue(const std::vector<char>& info, const std::string& name)
   return std::string(value);
 }
 
-TEST(WizardProgram, NamesItselfQuillfern10AndCarriesItsManifest) {
+// The sizes of the images in the program's first icon, the one Explorer shows.
+std::set<int> IconSizes(HMODULE image) {
+  std::set<int> sizes;
+  const HRSRC group = ::FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+  if (!group) return sizes;
+  const auto* bytes = static_cast<const BYTE*>(::LockResource(::LoadResource(image, group)));
+  const int count = bytes[4] | bytes[5] << 8;
+  for (int i = 0; i < count; ++i) {
+    const int width = bytes[6 + 14 * i];  // a directory entry is 14 bytes, its width first
+    sizes.insert(width == 0 ? 256 : width);
+  }
+  return sizes;
+}
+
+TEST(WizardProgram, NamesItselfQuillfern10AndCarriesItsManifestAndIcon) {
   std::array<char, MAX_PATH + 1> self{};
   ::GetModuleFileNameA(nullptr, self.data(), MAX_PATH);
   std::string program(self.data());
@@ -624,7 +638,9 @@ TEST(WizardProgram, NamesItselfQuillfern10AndCarriesItsManifest) {
   ASSERT_TRUE(resource) << "no manifest";
   const auto* text = static_cast<const char*>(::LockResource(::LoadResource(image, resource)));
   const std::string manifest(text, ::SizeofResource(image, resource));
+  const std::set<int> icons = IconSizes(image);
   ::FreeLibrary(image);
+  for (const int size : {16, 32, 48, 256}) EXPECT_EQ(icons.count(size), 1u) << "no " << size << "-pixel icon";
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
 }

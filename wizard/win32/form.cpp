@@ -7,6 +7,7 @@
 #include "catalogue/catalogue.h"
 #include "platform/probes.h"
 #include "platform/shell.h"
+#include "wizard/win32/resource.h"
 
 namespace quillfern::wizard::win32 {
 
@@ -159,6 +160,7 @@ INT_PTR CALLBACK TfrmNewOfficeAddIn::DialogProc(HWND window, UINT message, WPARA
     form->hwnd_ = window;
     form->CreateControls();
     form->NameForScreenReaders();
+    form->SetIcons();
     form->Guarded([form] { form->FormCreate(); });
     return FALSE;  // ShowModal sets the focus once the window is visible
   }
@@ -244,6 +246,21 @@ void TfrmNewOfficeAddIn::CreateControls() {
 
 void TfrmNewOfficeAddIn::NameForScreenReaders() {
   for (const AccessibleName& entry : kAccessibleNames) accessibleNames_.Set(Item(entry.id), entry.name);
+}
+
+void TfrmNewOfficeAddIn::SetIcons() {
+  // Shared icons belong to the system, which frees them with the program.
+  const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  const struct {
+    WPARAM kind;
+    int width, height;
+  } sizes[] = {{ICON_BIG, ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)},
+               {ICON_SMALL, ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON)}};
+  for (const auto& size : sizes) {
+    const HANDLE icon =
+        ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_QUILLFERN), IMAGE_ICON, size.width, size.height, LR_SHARED);
+    if (icon) ::SendMessageA(hwnd_, WM_SETICON, size.kind, reinterpret_cast<LPARAM>(icon));
+  }
 }
 
 void TfrmNewOfficeAddIn::Centre() {

@@ -58,6 +58,7 @@ class TfrmNewOfficeAddIn final : public GenerateView {
 
   void CreateControls();
   void NameForScreenReaders();
+  void SetIcons();
   void Centre();
 
   // The reactions.
