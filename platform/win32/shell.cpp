@@ -64,8 +64,18 @@ class DisabledThreadWindows {
 };
 
 int CALLBACK SelectInitialFolder(HWND picker, UINT message, LPARAM, LPARAM data) {
-  if (message == BFFM_INITIALIZED && data) ::SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, data);
+  if (message == BFFM_INITIALIZED && data) ::SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, data);
   return 0;
+}
+
+// Text in the system code page as UTF-16; every character of it has one.
+std::wstring Widened(const std::string& text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int needed = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+  std::wstring wide(needed > 0 ? static_cast<std::size_t>(needed) : 0, L'\0');
+  if (needed > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), needed);
+  return wide;
 }
 
 // The root folder as an item list from the desktop folder, or none.
@@ -83,42 +93,71 @@ LPITEMIDLIST ParseRoot(HWND owner, const std::wstring& root) {
 
 }  // namespace
 
-bool BrowseForFolder(WindowHandle ownerHandle, const std::string& title, const std::wstring& root,
-                     std::string& folder) {
+// One exact conversion for the few texts the dialog takes from the system
+// in UTF-16. WC_NO_BEST_FIT_CHARS with the used-default flag tells whether
+// every character kept its identity; a UTF-8 system code page takes neither
+// and holds every character but a lone surrogate.
+bool ToSystemCodePage(std::wstring_view text, std::string& bytes) {
+  bytes.clear();
+  if (text.empty()) return true;
+  const UINT codePage = ::GetACP();
+  const bool utf8 = codePage == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  BOOL usedDefault = FALSE;
+  BOOL* const used = utf8 ? nullptr : &usedDefault;
+  const int length = static_cast<int>(text.size());
+  const int needed = ::WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, used);
+  if (needed <= 0 || usedDefault) return false;
+  std::string converted(static_cast<std::size_t>(needed), '\0');
+  if (::WideCharToMultiByte(codePage, flags, text.data(), length, converted.data(), needed, nullptr, used) !=
+          needed ||
+      usedDefault)
+    return false;
+  bytes = std::move(converted);
+  return true;
+}
+
+FolderChoice BrowseForFolder(WindowHandle ownerHandle, const std::string& title, const std::wstring& root,
+                             std::string& folder) {
   const HWND owner = static_cast<HWND>(ownerHandle);
   if (!FolderExists(folder)) folder.clear();
 
   IMalloc* rawAllocator = nullptr;
-  if (FAILED(::SHGetMalloc(&rawAllocator)) || !rawAllocator) return false;
+  if (FAILED(::SHGetMalloc(&rawAllocator)) || !rawAllocator) return FolderChoice::Cancelled;
   const ShellMalloc allocator(rawAllocator);
-  const ShellMemory displayName(allocator.get(), allocator->Alloc(MAX_PATH));
-  if (!displayName.as<char>()) return false;
+  const ShellMemory displayName(allocator.get(), allocator->Alloc(MAX_PATH * sizeof(wchar_t)));
+  if (!displayName.as<wchar_t>()) return FolderChoice::Cancelled;
   const ShellMemory rootList(allocator.get(), ParseRoot(owner, root));
 
-  BROWSEINFOA info{};
+  // Wide throughout: the narrow picker would hand back a path with
+  // look-alikes for the characters the code page lacks.
+  const std::wstring wideTitle = Widened(title), preselected = Widened(folder);
+  BROWSEINFOW info{};
   info.hwndOwner = owner;
   info.pidlRoot = rootList.as<ITEMIDLIST>();
-  info.pszDisplayName = displayName.as<char>();
-  info.lpszTitle = title.c_str();
+  info.pszDisplayName = displayName.as<wchar_t>();
+  info.lpszTitle = wideTitle.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS;
-  if (!folder.empty()) {
+  if (!preselected.empty()) {
     info.lpfn = &SelectInitialFolder;
-    info.lParam = reinterpret_cast<LPARAM>(folder.c_str());
+    info.lParam = reinterpret_cast<LPARAM>(preselected.c_str());
   }
 
   LPITEMIDLIST chosen = nullptr;
   {
     const DisabledThreadWindows disabled;
     const ScopedErrorMode quiet(SEM_FAILCRITICALERRORS);
-    chosen = ::SHBrowseForFolderA(&info);
+    chosen = ::SHBrowseForFolderW(&info);
   }
-  if (!chosen) return false;
+  if (!chosen) return FolderChoice::Cancelled;
   const ShellMemory chosenList(allocator.get(), chosen);
-  char* path = displayName.as<char>();
-  path[0] = '\0';
-  ::SHGetPathFromIDListA(chosen, path);
-  folder = path;
-  return true;
+  wchar_t* path = displayName.as<wchar_t>();
+  path[0] = L'\0';
+  ::SHGetPathFromIDListW(chosen, path);
+  std::string bytes;
+  if (!ToSystemCodePage(path, bytes)) return FolderChoice::NotInCodePage;
+  folder = std::move(bytes);
+  return FolderChoice::Chosen;
 }
 
 bool ShellOpenFile(const std::string& fileName, const std::string& parameters) {

@@ -1,9 +1,12 @@
 // The wizard dialog, driven from outside as a user drives it.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <oleacc.h>
+
 #include <algorithm>
 #include <array>
 #include <map>
-
-#include <oleacc.h>
 
 #include "dialog/wizard_test_support.h"
 #include "platform/win32/scoped.h"
@@ -438,6 +441,26 @@ TEST_F(WizardTest, AUserChangeOfEitherListRewritesTheFourBoxesAndNothingElse) {
 
 // --- the pickers ---
 
+// The first of a few folder names, in several scripts, that the system code
+// page holds exactly (Held) or cannot hold; empty when there is none.
+std::wstring FolderName(bool held) {
+  for (const wchar_t* name : {L"Caf\x00E9", L"\x0141\x00F3d\x017A", L"\x03A9mega", L"\x0416\x0443\x043A", L"\x3042"}) {
+    BOOL usedDefault = FALSE;
+    const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, nullptr, &usedDefault);
+    if ((length > 0 && !usedDefault) == held) return name;
+  }
+  return {};
+}
+
+std::string InCodePage(const std::wstring& text) {
+  std::string bytes(text.size() * 2 + 1, '\0');
+  const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
+                                           static_cast<int>(bytes.size()), nullptr, nullptr);
+  bytes.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return bytes;
+}
+
+
 TEST_F(WizardTest, CancellingTheUnitPickerChangesNothingNotEvenTheFocus) {
   ASSERT_TRUE(wizard.window());
   wizard.SetText(edtWrapper, "Kept.pas");
@@ -568,6 +591,51 @@ TEST_F(WizardTest, TheFolderPickerStartsAtTheFolderInTheBoxAndCancellingItChange
   wizard.Settle();
   EXPECT_EQ(wizard.Text(edtFolder), chosen);
   EXPECT_EQ(wizard.FocusId(), edtFolder);
+
+  // A folder whose path the code page cannot hold is refused with a word,
+  // and the box keeps its folder: a look-alike would name another one.
+  if (::GetACP() == CP_UTF8) return;
+  ASSERT_TRUE(fs::create_directory(nearRoot.path() / FolderName(false)));
+  wizard.Click(btnFolder);
+  picker = wizard.WaitForMessageWindow();
+  ASSERT_TRUE(picker);
+  const HWND tree = ::FindWindowExA(picker, nullptr, WC_TREEVIEWA, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != 0; }));
+  const LPARAM box = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  ::SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, box);
+  const LPARAM inside = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, box);
+  ASSERT_TRUE(inside) << "the picker shows no folder inside " << chosen;
+  ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, inside);
+  wizard.ClickWindow(ChildWithText(picker, "OK"));
+  const MessageWindow refusal = NextMessage();
+  EXPECT_EQ(refusal.title, "Error");
+  EXPECT_EQ(refusal.icon, "error");
+  EXPECT_EQ(refusal.text,
+            "The selected folder cannot be used: its path has characters that the system code page cannot "
+            "hold.\r\nSelect another folder.");
+  EXPECT_EQ(Offset(refusal).x, 80);
+  EXPECT_EQ(Offset(refusal).y, 200);
+  Give(Answer::Enter, refusal);
+  EXPECT_EQ(wizard.Text(edtFolder), chosen);
+}
+
+// --- the folder it starts with ---
+
+TEST(WizardStart, PutsTheWorkingFolderIntoTheBoxOnlyWhenTheCodePageHoldsItExactly) {
+  if (::GetACP() == CP_UTF8) GTEST_SKIP() << "the system code page (UTF-8) holds every folder";
+  for (const bool held : {true, false}) {
+    const std::wstring name = FolderName(held);
+    ASSERT_FALSE(name.empty());
+    SCOPED_TRACE(InCodePage(name));
+    TempFolder work;
+    const fs::path start = work.path() / name;
+    ASSERT_TRUE(fs::create_directory(start));
+    const ScopedWorkingDirectory inside(start);
+    Wizard wizard("");  // started in this process's working folder
+    ASSERT_TRUE(wizard.window());
+    // Best fit would show a look-alike naming another folder: Lodz for the Polish name.
+    EXPECT_EQ(wizard.Text(edtFolder), held ? InCodePage(start.wstring()) : "");
+  }
 }
 
 // --- looks ---

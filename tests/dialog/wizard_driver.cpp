@@ -158,7 +158,7 @@ Wizard::Wizard(const std::string& workingFolder, const std::string& program) {
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingFolder.c_str(), &startup, &process_)) {
+                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process_)) {
     ADD_FAILURE() << "cannot start " << program << " (error " << ::GetLastError() << ")";
     return;
   }

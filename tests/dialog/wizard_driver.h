@@ -36,8 +36,9 @@ MessageWindow ReadMessageWindow(HWND window);
 
 class Wizard {
  public:
-  // Starts the program in WorkingFolder and waits for its dialog; fails the
-  // test (and leaves window() null) when it does not appear.
+  // Starts the program in WorkingFolder (this process's own when empty) and
+  // waits for its dialog; fails the test (and leaves window() null) when it
+  // does not appear.
   explicit Wizard(const std::string& workingFolder);
   // The same for the program at ProgramPath instead of the one beside the tests.
   Wizard(const std::string& workingFolder, const std::string& programPath);

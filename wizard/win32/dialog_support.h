@@ -42,6 +42,10 @@ std::string WithCrLf(const std::string& text);
 // The text of a window, whatever its length.
 std::string WindowText(HWND window);
 
+// The process's working directory in UTF-16, as the system keeps it; empty
+// when the system cannot tell.
+std::wstring WorkingDirectory();
+
 // Names given to windows for screen readers through the system's
 // accessibility property service, which keeps them beside each window until
 // they are cleared. Where the system has no such service nothing is named.

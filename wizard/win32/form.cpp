@@ -16,7 +16,13 @@ namespace {
 // Delphi's list boxes show eight entries when dropped down.
 constexpr int kDroppedEntries = 8;
 
-constexpr char kUnitFilter[] = "Object Pascal units (*.pas)\0*.pas\0All files (*.*)\0*.*\0";
+constexpr wchar_t kUnitFilter[] = L"Object Pascal units (*.pas)\0*.pas\0All files (*.*)\0*.*\0";
+
+// Placed where the Generate command places its errors about the folder.
+constexpr MessageOffset kFolderErrorAt{80, 200};
+constexpr char kFolderNotInCodePage[] =
+    "The selected folder cannot be used: its path has characters that the system code page cannot "
+    "hold.\rSelect another folder.";
 
 // Room a label may grow into inside its group box: up to this many pixels
 // (at 96 DPI) from the box's edge, the layout's own margin below the notes.
@@ -72,6 +78,16 @@ void GrowToText(HWND label, HGDIOBJ font, int right, int bottom) {
                  std::clamp<int>(wide.cy, height, roomHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The text of a window in UTF-16, as a Unicode window holds it.
+std::wstring WideText(HWND window) {
+  const int length = ::GetWindowTextLengthW(window);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = ::GetWindowTextW(window, text.data(), length + 1);
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return text;
+}
+
 ControlId FieldControl(InputField field) {
   return field == InputField::ClassName ? edtClassName : edtWrapper;
 }
@@ -97,12 +113,12 @@ TfrmNewOfficeAddIn::TfrmNewOfficeAddIn() : dpi_(ScreenDpi()), font_(CreateDialog
                                nullptr, &TfrmNewOfficeAddIn::DialogProc, reinterpret_cast<LPARAM>(this));
   if (!hwnd_) throw std::runtime_error("Unable to create the wizard window");
 
-  OpenDlg.options.lStructSize = sizeof(OPENFILENAMEA);
+  OpenDlg.options.lStructSize = sizeof(OPENFILENAMEW);
   OpenDlg.options.lpstrFilter = kUnitFilter;
   OpenDlg.options.nFilterIndex = 1;
   OpenDlg.options.lpstrFile = OpenDlg.fileName.data();
   OpenDlg.options.nMaxFile = static_cast<DWORD>(OpenDlg.fileName.size());
-  OpenDlg.options.lpstrDefExt = "pas";
+  OpenDlg.options.lpstrDefExt = L"pas";
   OpenDlg.options.Flags =
       OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 }
@@ -119,9 +135,11 @@ int TfrmNewOfficeAddIn::ShowModal() {
   ::SetForegroundWindow(hwnd_);
   FocusControl(cbTargetApp);
 
+  // Wide messages, so that a character typed into an edit box reaches it
+  // whether or not the system code page has it.
   MSG message{};
   while (modalResult_ == 0) {
-    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) {  // WM_QUIT: hand it on to whoever runs the next loop
       ::PostQuitMessage(static_cast<int>(message.wParam));
       modalResult_ = kModalCancel;
@@ -129,9 +147,9 @@ int TfrmNewOfficeAddIn::ShowModal() {
       modalResult_ = kModalCancel;
     } else if (PressesFocusedButton(message)) {
       continue;
-    } else if (!::IsDialogMessageA(hwnd_, &message)) {
+    } else if (!::IsDialogMessageW(hwnd_, &message)) {
       ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
+      ::DispatchMessageW(&message);
     }
   }
   ::ShowWindow(hwnd_, SW_HIDE);
@@ -222,10 +240,14 @@ void TfrmNewOfficeAddIn::CreateControls() {
     const bool isEdit = std::string_view(row->windowClass) == "EDIT";
     // A list's window height includes its dropped-down part.
     const int height = px(row->height) + (isList ? kDroppedEntries * px(kListEntryHeight) + 2 : 0);
-    const HWND control = ::CreateWindowExA(row->exStyle, row->windowClass, row->caption, row->style,
-                                           px(left), px(top), px(row->width), height, hwnd_,
-                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)),
-                                           instance, nullptr);
+    const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id));
+    // Edit boxes are Unicode windows, so that they hold any text the user
+    // types or pastes, and any path, as it is.
+    const HWND control =
+        isEdit ? ::CreateWindowExW(row->exStyle, L"EDIT", L"", row->style, px(left), px(top), px(row->width),
+                                   height, hwnd_, menu, instance, nullptr)
+               : ::CreateWindowExA(row->exStyle, row->windowClass, row->caption, row->style, px(left), px(top),
+                                   px(row->width), height, hwnd_, menu, instance, nullptr);
     if (!control) continue;
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     // No length limit, rather than the system's default of 32767 typed characters.
@@ -278,7 +300,11 @@ void TfrmNewOfficeAddIn::Centre() {
 void TfrmNewOfficeAddIn::FormCreate() {
   ::SetWindowTextA(hwnd_, catalogue::DialogCaption().c_str());
   applicationTitle_ = WindowText(hwnd_);
-  SetText(edtFolder, platform::CurrentDirectory());
+  // Left empty when the code page cannot hold the working directory: a
+  // look-alike would be another folder.
+  const std::wstring start = WorkingDirectory();
+  std::string folder;
+  if (platform::ToSystemCodePage(start, folder)) ::SetWindowTextW(Item(edtFolder), start.c_str());
 
   const HWND apps = Item(cbTargetApp);
   ::SendMessageA(apps, CB_RESETCONTENT, 0, 0);
@@ -309,20 +335,34 @@ void TfrmNewOfficeAddIn::cbTargetAppChange() {
 }
 
 void TfrmNewOfficeAddIn::Button1Click() {
-  OpenDlg.title = catalogue::WrapperPickerTitle(SelectedAppRow(), SelectedVersionRow());
+  const std::string title = catalogue::WrapperPickerTitle(SelectedAppRow(), SelectedVersionRow());
+  OpenDlg.title.assign(title.begin(), title.end());  // the catalogue's texts are ASCII
   OpenDlg.options.lpstrTitle = OpenDlg.title.c_str();
   OpenDlg.options.hwndOwner = hwnd_;
-  if (!::GetOpenFileNameA(&OpenDlg.options)) return;
-  const std::string path(OpenDlg.fileName.data());
-  SetText(edtWrapper, path.substr(platform::FolderPart(path).size()));
+  if (!::GetOpenFileNameW(&OpenDlg.options)) return;
+  const std::wstring path(OpenDlg.fileName.data());
+  const std::size_t folderPart = path.find_last_of(L"\\:");
+  const std::wstring name = folderPart == std::wstring::npos ? path : path.substr(folderPart + 1);
+  ::SetWindowTextW(Item(edtWrapper), name.c_str());
   FocusControl(edtWrapper);
 }
 
 void TfrmNewOfficeAddIn::btnFolderClick() {
-  std::string folder = Text(edtFolder);
-  if (!platform::BrowseForFolder(hwnd_, "Select output folder", L"", folder)) return;
-  SetText(edtFolder, folder);
-  FocusControl(edtFolder);
+  // Preselects the folder in the box only as it is: a look-alike could be
+  // another folder.
+  std::string folder;
+  if (!platform::ToSystemCodePage(WideText(Item(edtFolder)), folder)) folder.clear();
+  switch (platform::BrowseForFolder(hwnd_, "Select output folder", L"", folder)) {
+    case platform::FolderChoice::Cancelled:
+      return;
+    case platform::FolderChoice::NotInCodePage:
+      Message(MessageKind::Error, kFolderNotInCodePage, kFolderErrorAt);
+      return;
+    case platform::FolderChoice::Chosen:
+      SetText(edtFolder, folder);
+      FocusControl(edtFolder);
+      return;
+  }
 }
 
 void TfrmNewOfficeAddIn::btnHelpClick() { platform::ShowHelpFile(); }

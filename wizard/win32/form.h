@@ -44,10 +44,11 @@ class TfrmNewOfficeAddIn final : public GenerateView {
  private:
   // The interface unit picker's state, kept for the dialog's whole life so
   // that each use starts from the file the previous one chose.
+  // Wide, so that the chosen file's name reaches the box as it is.
   struct OpenDialog {
-    OPENFILENAMEA options{};
-    std::array<char, 1024> fileName{};
-    std::string title;
+    OPENFILENAMEW options{};
+    std::array<wchar_t, 1024> fileName{};
+    std::wstring title;
   };
 
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
