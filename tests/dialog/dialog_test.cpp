@@ -530,6 +530,15 @@ TEST_F(WizardTest, TheUnitPickerPutsTheChosenFileNameAloneIntoTheBoxAndStartsFro
   wizard.Press(VK_ESCAPE);
   ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
 
+  // The picker left the working directory where the wizard started: a
+  // relative output folder lands there, not beside the unit.
+  wizard.SetText(edtFolder, ".\\out");
+  wizard.Click(btnOk);
+  Give(Answer::Enter, NextMessage());  // yes, create the folder
+  Give(Answer::Enter, NextMessage());  // the host warning
+  Give(Answer::Enter, NextMessage());  // generated
+  EXPECT_TRUE(fs::exists(work.path() / "out" / "WordAddin1.dpr"));
+  EXPECT_FALSE(fs::exists(work.path() / "units" / "out"));
 }
 
 TEST_F(WizardTest, TheUnitPickerTakesANameWithoutExtensionAsAPasFile) {

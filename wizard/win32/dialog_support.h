@@ -46,6 +46,22 @@ std::string WindowText(HWND window);
 // when the system cannot tell.
 std::wstring WorkingDirectory();
 
+// Puts back the working directory that was current when it was made. The
+// common file dialogs make the folder of the chosen file the working
+// directory, and a relative output folder would then land there.
+class KeptWorkingDirectory {
+ public:
+  KeptWorkingDirectory() : folder_(WorkingDirectory()) {}
+  KeptWorkingDirectory(const KeptWorkingDirectory&) = delete;
+  KeptWorkingDirectory& operator=(const KeptWorkingDirectory&) = delete;
+  ~KeptWorkingDirectory() {
+    if (!folder_.empty()) ::SetCurrentDirectoryW(folder_.c_str());
+  }
+
+ private:
+  std::wstring folder_;
+};
+
 // Names given to windows for screen readers through the system's
 // accessibility property service, which keeps them beside each window until
 // they are cleared. Where the system has no such service nothing is named.

@@ -339,7 +339,12 @@ void TfrmNewOfficeAddIn::Button1Click() {
   OpenDlg.title.assign(title.begin(), title.end());  // the catalogue's texts are ASCII
   OpenDlg.options.lpstrTitle = OpenDlg.title.c_str();
   OpenDlg.options.hwndOwner = hwnd_;
-  if (!::GetOpenFileNameW(&OpenDlg.options)) return;
+  {
+    // The open dialog moves the working directory to the chosen file's
+    // folder whatever its flags say.
+    const KeptWorkingDirectory kept;
+    if (!::GetOpenFileNameW(&OpenDlg.options)) return;
+  }
   const std::wstring path(OpenDlg.fileName.data());
   const std::size_t folderPart = path.find_last_of(L"\\:");
   const std::wstring name = folderPart == std::wstring::npos ? path : path.substr(folderPart + 1);
