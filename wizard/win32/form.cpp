@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "catalogue/catalogue.h"
-#include "platform/probes.h"
 #include "platform/shell.h"
 #include "wizard/win32/resource.h"
 
@@ -353,10 +352,10 @@ void TfrmNewOfficeAddIn::Button1Click() {
 }
 
 void TfrmNewOfficeAddIn::btnFolderClick() {
-  // Preselects the folder in the box only as it is: a look-alike could be
-  // another folder.
+  // Preselects the folder in the box only as it is (none when the code page
+  // cannot hold it): a look-alike could be another folder.
   std::string folder;
-  if (!platform::ToSystemCodePage(WideText(Item(edtFolder)), folder)) folder.clear();
+  platform::ToSystemCodePage(WideText(Item(edtFolder)), folder);
   switch (platform::BrowseForFolder(hwnd_, "Select output folder", L"", folder)) {
     case platform::FolderChoice::Cancelled:
       return;
