@@ -9,13 +9,22 @@ namespace quillfern::platform {
 // An owner window for the picker, as the system's window handle.
 using WindowHandle = void*;
 
+// How the folder picker ended.
+enum class FolderChoice {
+  Cancelled,
+  Chosen,         // Folder holds the chosen folder's path
+  NotInCodePage,  // a folder was chosen whose path the system code page cannot hold
+};
+
 // Shows the shell's folder picker, owned by Owner, titled Title, rooted at
-// Root (a path in UTF-16; empty for the desktop), with Folder selected when
-// it exists. Every top-level window of this thread is disabled while it is
-// open. True when the user confirmed a folder: Folder then holds its path.
-// On Cancel false, and Folder is emptied when it named no existing folder.
-bool BrowseForFolder(WindowHandle owner, const std::string& title, const std::wstring& root,
-                     std::string& folder);
+// Root (a path in UTF-16; empty for the desktop), with Folder (UTF-8)
+// selected when it is an existing folder the system code page can name.
+// Every top-level window of this thread is disabled while it is open.
+// Folder changes only when a folder was chosen and the system code page
+// holds its path (then it holds that path, in UTF-8); it is emptied when it
+// named no folder the picker could select.
+FolderChoice BrowseForFolder(WindowHandle owner, const std::string& title, const std::wstring& root,
+                             std::string& folder);
 
 // Opens the file with its associated program, with the folder part of its
 // name as the working directory. True when the shell started it.

@@ -291,6 +291,12 @@ TEST_F(GenerateCommand, TheWriterGetsTheBuiltFilesAndTheFolderWithoutItsSeparato
   EXPECT_EQ(RunGenerateCommand(view, [](auto&&...) { return false; }).failedStep, Step::WriteFiles);
 }
 
+std::string Repeated(const std::string& piece, std::size_t times) {
+  std::string text;
+  for (std::size_t i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
 // Texts that the generated unit could not hold as typed: refused before
 // anything is touched, the field named and focused.
 TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldAndFocusesTheirField) {
@@ -317,6 +323,16 @@ TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldAndFocusesTheirField) {
       {"255 with a doubled quote", [&](WizardSettings& s) { s.FriendlyName = quote255; }, std::nullopt, nullptr},
       {"256 with a doubled quote", [&](WizardSettings& s) { s.FriendlyName = quote255 + "x"; },
        TextProblem{InputField::FriendlyName, Kind::LiteralTooLong, 0, 0, 255}, nullptr},
+      // Counted once in the code page: an e with acute is two bytes typed, one written.
+      {"255 accented letters", [](WizardSettings& s) { s.Description = Repeated("\xC3\xA9", 255); }, std::nullopt,
+       nullptr},
+      {"256 accented letters", [](WizardSettings& s) { s.Description = Repeated("\xC3\xA9", 256); },
+       TextProblem{InputField::Description, Kind::LiteralTooLong, 0, 0, 255}, nullptr},
+      {"a character the code page lacks", [](WizardSettings& s) { s.FriendlyName = "\xCE\xA9mega"; },
+       TextProblem{InputField::FriendlyName, Kind::NotInCodePage, 0x3A9, 1252},
+       "Friendly Name holds a character that code page 1252 cannot hold: U+03A9."},
+      {"text that is not UTF-8", [](WizardSettings& s) { s.ClassName = "caf\xE9"; },
+       TextProblem{InputField::ClassName, Kind::NotUtf8}, "Class Name is not valid UTF-8 text."},
       // The longest unit line naming the class is "procedure T<class>.OnDisconnection(...": 94
       // characters besides the name.
       {"the longest class name", [](WizardSettings& s) { s.ClassName = std::string(929, 'C'); }, std::nullopt, nullptr},
@@ -328,6 +344,7 @@ TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldAndFocusesTheirField) {
   };
   for (const Case& c : cases) {
     view.settings = quillfern::testing::NewProjectSettings(1, 1, out);
+    view.settings.CodePage = 1252;
     c.change(view.settings);
     view.log.clear();
     view.answers = {true};

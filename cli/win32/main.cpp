@@ -8,23 +8,11 @@
 #include <vector>
 
 #include "cli/cli.h"
-
-namespace {
-
-std::string Utf8(const wchar_t* text) {
-  const int length = static_cast<int>(wcslen(text));
-  if (length == 0) return {};
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0) ::WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr, nullptr);
-  return utf8;
-}
-
-}  // namespace
+#include "platform/win32/utf16.h"
 
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> args;
-  for (int i = 0; i < argc; ++i) args.push_back(Utf8(argv[i]));
+  for (int i = 0; i < argc; ++i) args.push_back(quillfern::platform::Utf8FromUtf16(argv[i]));
   std::vector<const char*> pointers;
   for (const std::string& arg : args) pointers.push_back(arg.c_str());
   return quillfern::cli::RunCli(argc, pointers.data(), std::cout, std::cerr);

@@ -1,6 +1,7 @@
 // Code page conversion on Win32: the system's own converters, told never
 // to fall back on a best-fit look-alike or the default character.
 #include "platform/code_page.h"
+#include "platform/win32/utf16.h"
 
 #include <windows.h>
 
@@ -105,6 +106,14 @@ wchar_t DecodeAlone(std::string_view bytes, unsigned codePage) {
 }
 
 }  // namespace
+
+std::string Utf8FromUtf16(std::wstring_view text) { return Utf8FromWide(text); }
+
+std::wstring Utf16FromUtf8(std::string_view text) {
+  std::wstring wide;
+  AppendWideFromUtf8(text, 0, wide);  // cannot fail without MB_ERR_INVALID_CHARS
+  return wide;
+}
 
 unsigned DefaultCodePage() { return ::GetACP(); }
 

@@ -5,9 +5,11 @@
 #include <memory>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "platform/probes.h"
 #include "platform/shell.h"
 #include "platform/win32/scoped.h"
+#include "platform/win32/utf16.h"
 
 namespace quillfern::platform {
 
@@ -64,7 +66,7 @@ class DisabledThreadWindows {
 };
 
 int CALLBACK SelectInitialFolder(HWND picker, UINT message, LPARAM, LPARAM data) {
-  if (message == BFFM_INITIALIZED && data) ::SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, data);
+  if (message == BFFM_INITIALIZED && data) ::SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, data);
   return 0;
 }
 
@@ -83,42 +85,48 @@ LPITEMIDLIST ParseRoot(HWND owner, const std::wstring& root) {
 
 }  // namespace
 
-bool BrowseForFolder(WindowHandle ownerHandle, const std::string& title, const std::wstring& root,
-                     std::string& folder) {
+FolderChoice BrowseForFolder(WindowHandle ownerHandle, const std::string& title, const std::wstring& root,
+                             std::string& folder) {
   const HWND owner = static_cast<HWND>(ownerHandle);
-  if (!FolderExists(folder)) folder.clear();
+  const Conversion given = PathFromUtf8(folder);
+  if (given.result != Conversion::Result::Exact || !FolderExists(given.bytes)) folder.clear();
 
   IMalloc* rawAllocator = nullptr;
-  if (FAILED(::SHGetMalloc(&rawAllocator)) || !rawAllocator) return false;
+  if (FAILED(::SHGetMalloc(&rawAllocator)) || !rawAllocator) return FolderChoice::Cancelled;
   const ShellMalloc allocator(rawAllocator);
-  const ShellMemory displayName(allocator.get(), allocator->Alloc(MAX_PATH));
-  if (!displayName.as<char>()) return false;
+  const ShellMemory displayName(allocator.get(), allocator->Alloc(MAX_PATH * sizeof(wchar_t)));
+  if (!displayName.as<wchar_t>()) return FolderChoice::Cancelled;
   const ShellMemory rootList(allocator.get(), ParseRoot(owner, root));
 
-  BROWSEINFOA info{};
+  // Wide throughout: the narrow picker would hand back a path with
+  // look-alikes for the characters the code page lacks.
+  const std::wstring wideTitle = Utf16FromUtf8(title), preselected = Utf16FromUtf8(folder);
+  BROWSEINFOW info{};
   info.hwndOwner = owner;
   info.pidlRoot = rootList.as<ITEMIDLIST>();
-  info.pszDisplayName = displayName.as<char>();
-  info.lpszTitle = title.c_str();
+  info.pszDisplayName = displayName.as<wchar_t>();
+  info.lpszTitle = wideTitle.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS;
-  if (!folder.empty()) {
+  if (!preselected.empty()) {
     info.lpfn = &SelectInitialFolder;
-    info.lParam = reinterpret_cast<LPARAM>(folder.c_str());
+    info.lParam = reinterpret_cast<LPARAM>(preselected.c_str());
   }
 
   LPITEMIDLIST chosen = nullptr;
   {
     const DisabledThreadWindows disabled;
     const ScopedErrorMode quiet(SEM_FAILCRITICALERRORS);
-    chosen = ::SHBrowseForFolderA(&info);
+    chosen = ::SHBrowseForFolderW(&info);
   }
-  if (!chosen) return false;
+  if (!chosen) return FolderChoice::Cancelled;
   const ShellMemory chosenList(allocator.get(), chosen);
-  char* path = displayName.as<char>();
-  path[0] = '\0';
-  ::SHGetPathFromIDListA(chosen, path);
-  folder = path;
-  return true;
+  wchar_t* path = displayName.as<wchar_t>();
+  path[0] = L'\0';
+  ::SHGetPathFromIDListW(chosen, path);
+  std::string chosenPath = Utf8FromUtf16(path);
+  if (PathFromUtf8(chosenPath).result != Conversion::Result::Exact) return FolderChoice::NotInCodePage;
+  folder = std::move(chosenPath);
+  return FolderChoice::Chosen;
 }
 
 bool ShellOpenFile(const std::string& fileName, const std::string& parameters) {

@@ -1,10 +1,19 @@
 // The wizard dialog, driven from outside as a user drives it.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <oleacc.h>
+
 #include <algorithm>
 #include <array>
 #include <map>
 
 #include "dialog/wizard_test_support.h"
+#include "platform/code_page.h"
+#include "platform/win32/scoped.h"
+#include "platform/win32/utf16.h"
 #include "version.h"
+#include "wizard/win32/dialog_support.h"
 
 namespace quillfern::testing {
 namespace {
@@ -63,7 +72,7 @@ const Place kPlaces[] = {
     {Label3,
      "Add-In will be installed for all users. MS Office does not list add-ins installed in HKLM hence "
      "preventing users from disabling them.",
-     GroupBox1, 30, 74, 323, 33},
+     GroupBox1, 30, 74, 323, 33, true},
     {GroupBox2, " Load behavior ", kTop, 8, 234, 361, 69},
     {chkLoadConnected, "Connected", GroupBox2, 11, 18, 149, 17},
     {chkLoadBootLoad, "Boot Load", GroupBox2, 11, 42, 149, 17},
@@ -128,36 +137,66 @@ class ScopedWineDpi {
   bool had_ = false;
 };
 
-TEST(WizardAtAnotherResolution, ScalesEveryPositionAndSizeByTheResolutionOver96) {
+// The room Label's text needs in the dialog's font at Dpi, its lines broken
+// at the label's width as the label breaks them.
+SIZE TextSize(HWND label, int dpi) {
+  const ScopedGdiObject font = CreateDialogFont(dpi);
+  const std::string text = WindowTextOf(label);
+  RECT client{};
+  ::GetClientRect(label, &client);
+  RECT needed{0, 0, client.right, 0};
+  const HDC dc = ::CreateCompatibleDC(nullptr);
+  const HGDIOBJ previous = ::SelectObject(dc, font.get());
+  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  ::SelectObject(dc, previous);
+  ::DeleteDC(dc);
+  return {needed.right, needed.bottom};
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+// The common text sizes of Windows: 125%, 150%, 175% and 200%.
+TEST(WizardAtAnotherResolution, ScalesEveryPositionAndSizeAndEveryLabelFitsItsText) {
   // Only Wine lets a test change the resolution for the programs it starts.
   if (!UnderWine()) GTEST_SKIP() << "needs Wine to change the screen resolution";
   ::SetProcessDPIAware();  // see the wizard's real pixels
-  const ScopedWineDpi dpi(144);
-  TempFolder work;
-  Wizard wizard(work.str());
-  ASSERT_TRUE(wizard.window());
-  const auto scaled = [](int v) { return ::MulDiv(v, 144, 96); };
-  RECT client{};
-  ::GetClientRect(wizard.window(), &client);
-  EXPECT_EQ(client.right, scaled(378));
-  EXPECT_EQ(client.bottom, scaled(515));
-  std::map<ControlId, POINT> boxes;
-  for (const Place& place : kPlaces) {
-    SCOPED_TRACE("control " + std::to_string(place.id));
-    const POINT origin = place.box == kTop ? POINT{0, 0} : boxes.at(place.box);
-    if (place.box == kTop) boxes[place.id] = {place.left, place.top};
-    const int left = origin.x + place.left, top = origin.y + place.top;
-    const RECT expected{scaled(left), scaled(top), scaled(left) + scaled(place.width),
-                        scaled(top) + scaled(place.height)};
-    const RECT actual = wizard.ClientRect(place.id);
-    if (place.sizedToText) {
-      // The larger font's text may need more room than the scaled label.
+  for (const int dpi : {120, 144, 168, 192}) {
+    SCOPED_TRACE(std::to_string(dpi) + " DPI");
+    const ScopedWineDpi resolution(static_cast<DWORD>(dpi));
+    TempFolder work;
+    Wizard wizard(work.str());
+    ASSERT_TRUE(wizard.window());
+    const auto scaled = [dpi](int v) { return ::MulDiv(v, dpi, 96); };
+    RECT client{};
+    ::GetClientRect(wizard.window(), &client);
+    EXPECT_EQ(client.right, scaled(378));
+    EXPECT_EQ(client.bottom, scaled(515));
+    std::map<ControlId, POINT> boxes;
+    for (const Place& place : kPlaces) {
+      SCOPED_TRACE("control " + std::to_string(place.id));
+      const POINT origin = place.box == kTop ? POINT{0, 0} : boxes.at(place.box);
+      if (place.box == kTop) boxes[place.id] = {place.left, place.top};
+      const int left = origin.x + place.left, top = origin.y + place.top;
+      const RECT expected{scaled(left), scaled(top), scaled(left) + scaled(place.width),
+                          scaled(top) + scaled(place.height)};
+      const RECT actual = wizard.ClientRect(place.id);
+      if (!place.sizedToText) {
+        EXPECT_EQ(Describe(actual), Describe(expected));
+        continue;
+      }
+      // A label may grow where the larger font's text needs more room than
+      // the scaled layout gives, but only within its group box.
       EXPECT_EQ(actual.left, expected.left);
       EXPECT_EQ(actual.top, expected.top);
       EXPECT_GE(actual.right, expected.right);
       EXPECT_GE(actual.bottom, expected.bottom);
-    } else {
-      EXPECT_EQ(Describe(actual), Describe(expected));
+      EXPECT_TRUE(Inside(actual, wizard.ClientRect(place.box))) << Describe(actual);
+      const SIZE needed = TextSize(wizard.Control(place.id), dpi);
+      EXPECT_LE(needed.cx, actual.right - actual.left) << place.caption;
+      EXPECT_LE(needed.cy, actual.bottom - actual.top) << place.caption;
     }
   }
 }
@@ -209,6 +248,87 @@ TEST_F(WizardTest, TabVisitsTheControlsInTheKeyboardOrderAndComesBackToTheStart)
     wizard.Press(VK_TAB);
     EXPECT_EQ(wizard.FocusId(), expected) << "after Tab";
   }
+}
+
+// --- screen readers ---
+
+// The name a screen reader finds for an edit box or list in the window
+// order: the text of the nearest static control before it, looking back no
+// further than a control that starts a group and is a tab stop.
+std::string LabelBefore(HWND input) {
+  for (HWND w = ::GetWindow(input, GW_HWNDPREV); w; w = ::GetWindow(w, GW_HWNDPREV)) {
+    if (_stricmp(ClassOf(w).c_str(), "Static") == 0) return WindowTextOf(w);
+    const LONG_PTR style = ::GetWindowLongPtrA(w, GWL_STYLE);
+    if ((style & WS_GROUP) && (style & WS_TABSTOP)) return "";
+  }
+  return "";
+}
+
+struct SpokenName {
+  ControlId id;
+  const char* label;     // what the window order names an input; "" for nothing, null for a button
+  const wchar_t* name;   // what a screen reader says
+};
+const SpokenName kSpokenNames[] = {
+    {cbTargetApp, "", L"Target Application"},
+    {cbTargetVersion, "", L"Target Version"},
+    {edtWrapper, "", L"Interface unit"},
+    {Button1, nullptr, L"Browse for the interface unit"},
+    {edtFriendlyName, "Friendly Name", L"Friendly Name"},
+    {edtClassName, "Class Name", L"Class Name"},
+    {edtDescription, "Description", L"Description"},
+    {edtFolder, "", L"Output folder"},
+    {btnFolder, nullptr, L"Browse for the output folder"},
+};
+
+TEST_F(WizardTest, TheWindowOrderNamesEachInputAfterItsOwnLabelOrNotAtAll) {
+  ASSERT_TRUE(wizard.window());
+  for (const SpokenName& input : kSpokenNames) {
+    if (!input.label) continue;
+    EXPECT_EQ(LabelBefore(wizard.Control(input.id)), input.label) << "control " << input.id;
+  }
+}
+
+// What the system's accessibility layer calls a window; empty for no name.
+std::wstring AccessibleNameOf(HWND window) {
+  IAccessible* object = nullptr;
+  if (FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&object))) ||
+      !object)
+    return {};
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  std::wstring text;
+  if (object->get_accName(self, &name) == S_OK && name) text = name;
+  ::SysFreeString(name);
+  object->Release();
+  return text;
+}
+
+// Whether the accessibility layer gives out names set through the property
+// service, tried on a window of this process. Wine's service sets none.
+bool PropertyServiceNamesWindows() {
+  const HWND window = ::CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  bool named = false;
+  {
+    AccessibleNames names;
+    named = names.Set(window, L"Quillfern") && AccessibleNameOf(window) == L"Quillfern";
+  }
+  ::DestroyWindow(window);
+  return named;
+}
+
+TEST(WizardForScreenReaders, EveryInputAndBothBrowseButtonsHaveTheirNames) {
+  const platform::win32::ScopedComApartment com;
+  if (!PropertyServiceNamesWindows())
+    GTEST_SKIP() << "this system's accessibility property service names no window (Wine's does not)";
+  TempFolder work;
+  Wizard wizard(work.str());
+  ASSERT_TRUE(wizard.window());
+  for (const SpokenName& input : kSpokenNames)
+    EXPECT_EQ(AccessibleNameOf(wizard.Control(input.id)), input.name) << "control " << input.id;
 }
 
 TEST_F(WizardTest, ArrowKeysMoveTheSelectionBetweenTheRadioButtonsAndTabReachesTheSelectedOne) {
@@ -324,6 +444,16 @@ TEST_F(WizardTest, AUserChangeOfEitherListRewritesTheFourBoxesAndNothingElse) {
 
 // --- the pickers ---
 
+// The first of a few folder names, in several scripts, that the system code
+// page holds exactly (Held) or cannot hold; empty when there is none.
+std::wstring FolderName(bool held) {
+  for (const wchar_t* name : {L"Caf\x00E9", L"\x0141\x00F3d\x017A", L"\x03A9mega", L"\x0416\x0443\x043A", L"\x3042"}) {
+    const bool exact = platform::PathFromUtf8(platform::Utf8FromUtf16(name)).result == platform::Conversion::Result::Exact;
+    if (exact == held) return name;
+  }
+  return {};
+}
+
 TEST_F(WizardTest, CancellingTheUnitPickerChangesNothingNotEvenTheFocus) {
   ASSERT_TRUE(wizard.window());
   wizard.SetText(edtWrapper, "Kept.pas");
@@ -392,6 +522,16 @@ TEST_F(WizardTest, TheUnitPickerPutsTheChosenFileNameAloneIntoTheBoxAndStartsFro
   EXPECT_EQ(WindowTextOf(::GetDlgItem(picker, kLookIn)), "units");
   wizard.Press(VK_ESCAPE);
   ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
+
+  // The picker left the working directory where the wizard started: a
+  // relative output folder lands there, not beside the unit.
+  wizard.SetText(edtFolder, ".\\out");
+  wizard.Click(btnOk);
+  Give(Answer::Enter, NextMessage());  // yes, create the folder
+  Give(Answer::Enter, NextMessage());  // the host warning
+  Give(Answer::Enter, NextMessage());  // generated
+  EXPECT_TRUE(fs::exists(work.path() / "out" / "WordAddin1.dpr"));
+  EXPECT_FALSE(fs::exists(work.path() / "units" / "out"));
 }
 
 TEST_F(WizardTest, TheUnitPickerTakesANameWithoutExtensionAsAPasFile) {
@@ -453,6 +593,51 @@ TEST_F(WizardTest, TheFolderPickerStartsAtTheFolderInTheBoxAndCancellingItChange
   wizard.Settle();
   EXPECT_EQ(wizard.Text(edtFolder), chosen);
   EXPECT_EQ(wizard.FocusId(), edtFolder);
+
+  // A folder whose path the code page cannot hold is refused with a word,
+  // and the box keeps its folder: a look-alike would name another one.
+  if (::GetACP() == CP_UTF8) return;
+  ASSERT_TRUE(fs::create_directory(nearRoot.path() / FolderName(false)));
+  wizard.Click(btnFolder);
+  picker = wizard.WaitForMessageWindow();
+  ASSERT_TRUE(picker);
+  const HWND tree = ::FindWindowExA(picker, nullptr, WC_TREEVIEWA, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != 0; }));
+  const LPARAM box = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  ::SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, box);
+  const LPARAM inside = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, box);
+  ASSERT_TRUE(inside) << "the picker shows no folder inside " << chosen;
+  ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, inside);
+  wizard.ClickWindow(ChildWithText(picker, "OK"));
+  const MessageWindow refusal = NextMessage();
+  EXPECT_EQ(refusal.title, "Error");
+  EXPECT_EQ(refusal.icon, "error");
+  EXPECT_EQ(refusal.text,
+            "The selected folder cannot be used: its path has characters that the system code page cannot "
+            "hold.\r\nSelect another folder.");
+  EXPECT_EQ(Offset(refusal).x, 80);
+  EXPECT_EQ(Offset(refusal).y, 200);
+  Give(Answer::Enter, refusal);
+  EXPECT_EQ(wizard.Text(edtFolder), chosen);
+}
+
+// --- the folder it starts with ---
+
+TEST(WizardStart, PutsTheWorkingFolderIntoTheBoxOnlyWhenTheCodePageHoldsItExactly) {
+  if (::GetACP() == CP_UTF8) GTEST_SKIP() << "the system code page (UTF-8) holds every folder";
+  for (const bool held : {true, false}) {
+    const std::wstring name = FolderName(held);
+    ASSERT_FALSE(name.empty());
+    SCOPED_TRACE(platform::Utf8FromUtf16(name));
+    TempFolder work;
+    const fs::path start = work.path() / name;
+    ASSERT_TRUE(fs::create_directory(start));
+    const ScopedWorkingDirectory inside(start);
+    Wizard wizard("");  // started in this process's working folder
+    ASSERT_TRUE(wizard.window());
+    // Best fit would show a look-alike naming another folder: Lodz for the Polish name.
+    EXPECT_EQ(wizard.Text(edtFolder), held ? platform::Utf8FromUtf16(start.wstring()) : "");
+  }
 }
 
 // --- looks ---
@@ -490,7 +675,21 @@ std::string VersionValue(const std::vector<char>& info, const std::string& name)
   return std::string(value);
 }
 
-TEST(WizardProgram, NamesItselfAndItsVersionAndCarriesItsManifest) {
+// The sizes of the images in the program's first icon, the one Explorer shows.
+std::set<int> IconSizes(HMODULE image) {
+  std::set<int> sizes;
+  const HRSRC group = ::FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+  if (!group) return sizes;
+  const auto* bytes = static_cast<const BYTE*>(::LockResource(::LoadResource(image, group)));
+  const int count = bytes[4] | bytes[5] << 8;
+  for (int i = 0; i < count; ++i) {
+    const int width = bytes[6 + 14 * i];  // a directory entry is 14 bytes, its width first
+    sizes.insert(width == 0 ? 256 : width);
+  }
+  return sizes;
+}
+
+TEST(WizardProgram, NamesItselfAndItsVersionAndCarriesItsManifestAndIcon) {
   std::array<char, MAX_PATH + 1> self{};
   ::GetModuleFileNameA(nullptr, self.data(), MAX_PATH);
   std::string program(self.data());
@@ -510,7 +709,9 @@ TEST(WizardProgram, NamesItselfAndItsVersionAndCarriesItsManifest) {
   ASSERT_TRUE(resource) << "no manifest";
   const auto* text = static_cast<const char*>(::LockResource(::LoadResource(image, resource)));
   const std::string manifest(text, ::SizeofResource(image, resource));
+  const std::set<int> icons = IconSizes(image);
   ::FreeLibrary(image);
+  for (const int size : {16, 32, 48, 256}) EXPECT_EQ(icons.count(size), 1u) << "no " << size << "-pixel icon";
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
 }

@@ -205,6 +205,30 @@ TEST_F(GenerateTest, AProjectFileThatCannotBeWrittenIsReportedAsAnError) {
   EXPECT_TRUE(wizard.Running());
 }
 
+// Typed text reaches the files in the system code page exactly or not at
+// all: a character the code page lacks is refused before anything is
+// written, with the field named and focused; one it holds generates.
+TEST_F(GenerateTest, AFriendlyNameTheCodePageCannotHoldIsRefusedAndOneItHoldsIsWritten) {
+  ASSERT_TRUE(wizard.window());
+  if (::GetACP() != 1252) GTEST_SKIP() << "the system code page is " << ::GetACP() << ", not Windows-1252";
+  const std::string unheld = "\xCE\xA9mega Caf\xC3\xA9";  // an omega, which a best fit would make an O
+  wizard.SetText(edtFriendlyName, unheld);
+  Generate();
+  const MessageWindow error = NextMessage();
+  ExpectNotice(error, "Error", "error", "Friendly Name holds a character that code page 1252 cannot hold: U+03A9.",
+               {80, 200});
+  Give(Answer::ClickOk, error);
+  EXPECT_TRUE(NoMessageOpen());
+  EXPECT_EQ(wizard.FocusId(), edtFriendlyName);
+  EXPECT_EQ(wizard.Text(edtFriendlyName), unheld);
+  EXPECT_TRUE(ListTree(work.path()).empty());
+
+  wizard.SetText(edtFriendlyName, "Caf\xC3\xA9");
+  Generate();
+  ExpectGenerated("Access 2000 COM Add-In generated successfully.");
+  EXPECT_NE(ReadBytes(work.path() / "Unit1.pas").find("'Caf\xE9',\r\n"), std::string::npos);
+}
+
 TEST_F(GenerateTest, AnUnexpectedErrorIsShownUnderTheApplicationTitleAndTheDialogStaysOpen) {
   ASSERT_TRUE(wizard.window());
   wizard.SetText(edtFolder, "\\");

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/win32/utf16.h"
 #include "wizard/win32/layout.h"
 
 namespace quillfern::testing {
@@ -91,13 +92,13 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 std::string WindowTextOf(HWND window) {
   DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
-  std::string text(length + 1, '\0');
+  if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+  std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
-  ::SendMessageTimeoutA(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+  ::SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
                         SMTO_ABORTIFHUNG, 5000, &copied);
   text.resize(copied);
-  return text;
+  return platform::Utf8FromUtf16(text);
 }
 
 std::string ClassOf(HWND window) {
@@ -157,7 +158,7 @@ Wizard::Wizard(const std::string& workingFolder, const std::string& program) {
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingFolder.c_str(), &startup, &process_)) {
+                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process_)) {
     ADD_FAILURE() << "cannot start " << program << " (error " << ::GetLastError() << ")";
     return;
   }
@@ -188,7 +189,8 @@ Wizard::~Wizard() {
 }
 
 void Wizard::SetText(int id, const std::string& text) const {
-  ::SendMessageTimeoutA(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+  const std::wstring wide = platform::Utf16FromUtf8(text);
+  ::SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG,
                         5000, nullptr);
 }
 

@@ -27,7 +27,7 @@ struct MessageWindow {
 bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
-std::string WindowTextOf(HWND window);  // through WM_GETTEXT, so it works across processes
+std::string WindowTextOf(HWND window);  // UTF-8, through WM_GETTEXT, so it works across processes
 std::string ClassOf(HWND window);
 RECT FrameOf(HWND window);
 
@@ -36,8 +36,9 @@ MessageWindow ReadMessageWindow(HWND window);
 
 class Wizard {
  public:
-  // Starts the program in WorkingFolder and waits for its dialog; fails the
-  // test (and leaves window() null) when it does not appear.
+  // Starts the program in WorkingFolder (this process's own when empty) and
+  // waits for its dialog; fails the test (and leaves window() null) when it
+  // does not appear.
   explicit Wizard(const std::string& workingFolder);
   // The same for the program at ProgramPath instead of the one beside the tests.
   Wizard(const std::string& workingFolder, const std::string& programPath);
@@ -49,7 +50,7 @@ class Wizard {
   HWND window() const { return window_; }
   HWND Control(int id) const { return ::GetDlgItem(window_, id); }
   std::string Text(int id) const { return WindowTextOf(Control(id)); }
-  // Replaces a box's whole text, as pasting over a selection would.
+  // Replaces a box's whole text (UTF-8), as pasting over a selection would.
   void SetText(int id, const std::string& text) const;
   bool Checked(int id) const;
   int Selection(int listId) const;

@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/scoped.h"
+#include "platform/code_page.h"
 #include "platform/probes.h"
 #include "platform/shell.h"
+#include "platform/win32/scoped.h"
+#include "platform/win32/utf16.h"
 #include "support/started_processes.h"
 #include "support/test_support.h"
 #include "win32/win32_test_support.h"
@@ -86,12 +88,13 @@ std::string ItemText(HWND picker, WPARAM which) {
 // Runs on its own thread while the picker is open on this one: waits for
 // it (and for Selection to be the selected item, when given: Wine may
 // settle the selection after the picker shows), notes what the picker and
-// the program's windows look like, then presses Button (IDOK or IDCANCEL).
+// the program's windows look like, then presses Button (IDOK or IDCANCEL),
+// having selected the tree's top item first when SelectTop says so.
 class PickerDriver {
  public:
-  PickerDriver(int button, std::vector<HWND> watched, std::string selection = "")
+  PickerDriver(int button, std::vector<HWND> watched, std::string selection = "", bool selectTop = false)
       : pickerThread_(::GetCurrentThreadId()), watched_(std::move(watched)), selection_(std::move(selection)),
-        thread_([this, button] { Drive(button); }) {}
+        selectTop_(selectTop), thread_([this, button] { Drive(button); }) {}
   PickerDriver(const PickerDriver&) = delete;
   PickerDriver& operator=(const PickerDriver&) = delete;
   ~PickerDriver() { Join(); }
@@ -124,6 +127,10 @@ class PickerDriver {
     topItem = ItemText(picker, TVGN_ROOT);
     errorModeWhileOpen = ::GetErrorMode();
     for (HWND window : watched_) enabledWhileOpen.push_back(::IsWindowEnabled(window) != FALSE);
+    if (selectTop_) {
+      const HWND tree = ::FindWindowExA(picker, nullptr, WC_TREEVIEWA, nullptr);
+      ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    }
     ::PostMessageA(picker, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(picker, button)));
   }
@@ -143,6 +150,7 @@ class PickerDriver {
   DWORD pickerThread_;
   std::vector<HWND> watched_;
   std::string selection_;
+  bool selectTop_;
   std::thread thread_;
 };
 
@@ -173,11 +181,11 @@ TEST_F(FolderPicker, OpensOnAnExistingFolderAndOkGivesItBack) {
   for (const std::string& preselected : {pickMe.str(), pickMe.str() + "\\"}) {
     std::string folder = preselected;
     PickerDriver driver(IDOK, {}, pickMe.name());
-    const bool chosen = BrowseForFolder(application.get(), kTitle, L"", folder);
+    const FolderChoice choice = BrowseForFolder(application.get(), kTitle, L"", folder);
     driver.Join();
     ASSERT_TRUE(driver.found) << "no picker titled '" << kTitle << "' appeared";
     EXPECT_EQ(driver.selected, pickMe.name()) << preselected;
-    EXPECT_TRUE(chosen) << preselected;
+    EXPECT_EQ(choice, FolderChoice::Chosen) << preselected;
     EXPECT_EQ(folder, pickMe.str()) << preselected;
   }
 }
@@ -185,7 +193,7 @@ TEST_F(FolderPicker, OpensOnAnExistingFolderAndOkGivesItBack) {
 TEST_F(FolderPicker, CancelGivesFalseAndKeepsAnExistingFolder) {
   std::string folder = pickMe.str();
   PickerDriver driver(IDCANCEL, {}, pickMe.name());
-  EXPECT_FALSE(BrowseForFolder(application.get(), kTitle, L"", folder));
+  EXPECT_EQ(BrowseForFolder(application.get(), kTitle, L"", folder), FolderChoice::Cancelled);
   driver.Join();
   ASSERT_TRUE(driver.found);
   EXPECT_EQ(driver.selected, pickMe.name());
@@ -196,7 +204,7 @@ TEST_F(FolderPicker, DropsAPreselectedFolderThatIsMissing) {
   const std::string missing = pickMe.str() + "\\missing";
   std::string folder = missing;
   PickerDriver driver(IDCANCEL, {});
-  EXPECT_FALSE(BrowseForFolder(application.get(), kTitle, L"", folder));
+  EXPECT_EQ(BrowseForFolder(application.get(), kTitle, L"", folder), FolderChoice::Cancelled);
   driver.Join();
   ASSERT_TRUE(driver.found);
   EXPECT_NE(driver.selected, "missing");
@@ -227,11 +235,31 @@ TEST_F(FolderPicker, ShowsOnlyTheTreeBelowANonEmptyRoot) {
   const std::string root = pickMe.str();
   std::string folder = root;
   PickerDriver driver(IDCANCEL, {});
-  EXPECT_FALSE(BrowseForFolder(application.get(), kTitle, std::wstring(root.begin(), root.end()), folder));
+  EXPECT_EQ(BrowseForFolder(application.get(), kTitle, std::wstring(root.begin(), root.end()), folder),
+            FolderChoice::Cancelled);
   driver.Join();
   ASSERT_TRUE(driver.found);
   EXPECT_EQ(driver.topItem, pickMe.name());
   EXPECT_EQ(folder, root);
+}
+
+// The picker reads the chosen path in UTF-16: a folder whose name the code
+// page cannot hold is reported as such, and the caller's folder is kept,
+// rather than handed back with look-alike characters that name another
+// folder. The folder is the picker's root, the tree's top item.
+TEST_F(FolderPicker, RefusesAFolderWhosePathTheCodePageCannotHold) {
+  const std::wstring name = L"\x0141\x00F3d\x017A \x03A9 \x0416 \x3042";  // Polish, Greek, Russian, Japanese
+  if (PathFromUtf8(Utf8FromUtf16(name)).result == Conversion::Result::Exact)
+    GTEST_SKIP() << "the system code page (UTF-8) holds every character";
+  const fs::path unheld = pickMe.path() / name;
+  ASSERT_TRUE(fs::create_directory(unheld));
+  std::string folder;
+  PickerDriver driver(IDOK, {}, "", /*selectTop=*/true);
+  EXPECT_EQ(BrowseForFolder(application.get(), kTitle, unheld.wstring(), folder), FolderChoice::NotInCodePage)
+      << folder;
+  driver.Join();
+  ASSERT_TRUE(driver.found);
+  EXPECT_EQ(folder, "") << driver.topItem << " / " << driver.selected;
 }
 
 // Ends a process this test started, found by a window it opened.

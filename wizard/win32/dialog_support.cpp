@@ -1,3 +1,7 @@
+// The property service's identities are defined here, so that the program
+// needs no import library for them and oleacc.dll is loaded only by COM.
+#include <initguid.h>
+
 #include "wizard/win32/dialog_support.h"
 
 #include <objbase.h>
@@ -55,6 +59,38 @@ std::string WindowText(HWND window) {
   const int copied = ::GetWindowTextA(window, text.data(), length + 1);
   text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
   return text;
+}
+
+std::wstring WorkingDirectory() {
+  const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+  if (needed == 0) return {};
+  std::wstring folder(needed, L'\0');
+  const DWORD length = ::GetCurrentDirectoryW(needed, folder.data());
+  folder.resize(length < needed ? length : 0);
+  return folder;
+}
+
+AccessibleNames::AccessibleNames() {
+  if (FAILED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                                reinterpret_cast<void**>(&service_))))
+    service_ = nullptr;
+}
+
+bool AccessibleNames::Set(HWND window, const wchar_t* name) {
+  if (!service_ || !window) return false;
+  if (FAILED(service_->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
+                                      name)))
+    return false;
+  named_.push_back(window);
+  return true;
+}
+
+void AccessibleNames::Clear() {
+  for (HWND window : named_)
+    service_->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &PROPID_ACC_NAME, 1);
+  named_.clear();
+  if (service_) service_->Release();
+  service_ = nullptr;
 }
 
 }  // namespace quillfern::wizard::win32

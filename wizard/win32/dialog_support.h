@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <string>
 #include <vector>
 
@@ -39,5 +41,45 @@ std::string WithCrLf(const std::string& text);
 
 // The text of a window, whatever its length.
 std::string WindowText(HWND window);
+
+// The process's working directory in UTF-16, as the system keeps it; empty
+// when the system cannot tell.
+std::wstring WorkingDirectory();
+
+// Puts back the working directory that was current when it was made. The
+// common file dialogs make the folder of the chosen file the working
+// directory, and a relative output folder would then land there.
+class KeptWorkingDirectory {
+ public:
+  KeptWorkingDirectory() : folder_(WorkingDirectory()) {}
+  KeptWorkingDirectory(const KeptWorkingDirectory&) = delete;
+  KeptWorkingDirectory& operator=(const KeptWorkingDirectory&) = delete;
+  ~KeptWorkingDirectory() {
+    if (!folder_.empty()) ::SetCurrentDirectoryW(folder_.c_str());
+  }
+
+ private:
+  std::wstring folder_;
+};
+
+// Names given to windows for screen readers through the system's
+// accessibility property service, which keeps them beside each window until
+// they are cleared. Where the system has no such service nothing is named.
+class AccessibleNames {
+ public:
+  AccessibleNames();  // COM must be initialised on this thread
+  AccessibleNames(const AccessibleNames&) = delete;
+  AccessibleNames& operator=(const AccessibleNames&) = delete;
+  ~AccessibleNames() { Clear(); }
+
+  // True when the service took Name for Window's client area.
+  bool Set(HWND window, const wchar_t* name);
+  // Takes back every name given, while the windows still exist.
+  void Clear();
+
+ private:
+  IAccPropServices* service_ = nullptr;
+  std::vector<HWND> named_;
+};
 
 }  // namespace quillfern::wizard::win32

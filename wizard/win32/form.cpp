@@ -5,8 +5,10 @@
 #include <stdexcept>
 
 #include "catalogue/catalogue.h"
-#include "platform/probes.h"
+#include "platform/code_page.h"
 #include "platform/shell.h"
+#include "platform/win32/utf16.h"
+#include "wizard/win32/resource.h"
 
 namespace quillfern::wizard::win32 {
 
@@ -15,7 +17,15 @@ namespace {
 // Delphi's list boxes show eight entries when dropped down.
 constexpr int kDroppedEntries = 8;
 
-constexpr char kUnitFilter[] = "Object Pascal units (*.pas)\0*.pas\0All files (*.*)\0*.*\0";
+constexpr wchar_t kUnitFilter[] = L"Object Pascal units (*.pas)\0*.pas\0All files (*.*)\0*.*\0";
+
+constexpr char kFolderNotInCodePage[] =
+    "The selected folder cannot be used: its path has characters that the system code page cannot "
+    "hold.\rSelect another folder.";
+
+// Room a label may grow into inside its group box: up to this many pixels
+// (at 96 DPI) from the box's edge, the layout's own margin below the notes.
+constexpr int kGroupMargin = 3;
 
 // Makes a closed list Height pixels high, whatever frame the system draws
 // around its selection field. Systems differ in what they make of a field
@@ -36,22 +46,45 @@ void FitClosedHeight(HWND list, int height) {
   }
 }
 
-// Widens (and heightens) a one-line label whose text does not fit, as
-// happens in fonts other than the one the layout was made with and at other
-// resolutions; never makes it smaller than the layout.
-void GrowToText(HWND label, HGDIOBJ font) {
-  const std::string text = WindowText(label);
-  RECT needed{};
+// The room Text takes in Font when the label breaks its lines at Width, as
+// the label draws it.
+SIZE TextSize(HWND label, HGDIOBJ font, const std::string& text, int width) {
+  RECT needed{0, 0, width, 0};
   const HDC dc = ::GetDC(label);
   const HGDIOBJ previous = ::SelectObject(dc, font);
-  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   ::SelectObject(dc, previous);
   ::ReleaseDC(label, dc);
+  return {needed.right, needed.bottom};
+}
+
+// Makes a label whose text does not fit big enough for it, as happens in
+// fonts other than the one the layout was made with and at other
+// resolutions: it widens, up to Right, so that its text needs as few lines
+// as it can, and then heightens, down to Bottom (both in its parent's
+// coordinates). Never smaller than the layout.
+void GrowToText(HWND label, HGDIOBJ font, int right, int bottom) {
+  const std::string text = WindowText(label);
   RECT has{};
-  ::GetClientRect(label, &has);
-  if (needed.right <= has.right && needed.bottom <= has.bottom) return;
-  ::SetWindowPos(label, nullptr, 0, 0, std::max(has.right, needed.right), std::max(has.bottom, needed.bottom),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::GetWindowRect(label, &has);
+  ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&has), 2);
+  const int width = has.right - has.left, height = has.bottom - has.top;
+  const int roomWidth = std::max<int>(width, right - has.left), roomHeight = std::max<int>(height, bottom - has.top);
+  const SIZE now = TextSize(label, font, text, width);
+  if (now.cx <= width && now.cy <= height) return;
+  const SIZE wide = TextSize(label, font, text, roomWidth);
+  ::SetWindowPos(label, nullptr, 0, 0, std::clamp<int>(wide.cx, width, roomWidth),
+                 std::clamp<int>(wide.cy, height, roomHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The text of a window in UTF-16, as a Unicode window holds it.
+std::wstring WideText(HWND window) {
+  const int length = ::GetWindowTextLengthW(window);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = ::GetWindowTextW(window, text.data(), length + 1);
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return text;
 }
 
 ControlId FieldControl(InputField field) {
@@ -104,17 +137,18 @@ TfrmNewOfficeAddIn::TfrmNewOfficeAddIn() : dpi_(ScreenDpi()), font_(CreateDialog
                                nullptr, &TfrmNewOfficeAddIn::DialogProc, reinterpret_cast<LPARAM>(this));
   if (!hwnd_) throw std::runtime_error("Unable to create the wizard window");
 
-  OpenDlg.options.lStructSize = sizeof(OPENFILENAMEA);
+  OpenDlg.options.lStructSize = sizeof(OPENFILENAMEW);
   OpenDlg.options.lpstrFilter = kUnitFilter;
   OpenDlg.options.nFilterIndex = 1;
   OpenDlg.options.lpstrFile = OpenDlg.fileName.data();
   OpenDlg.options.nMaxFile = static_cast<DWORD>(OpenDlg.fileName.size());
-  OpenDlg.options.lpstrDefExt = "pas";
+  OpenDlg.options.lpstrDefExt = L"pas";
   OpenDlg.options.Flags =
       OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 }
 
 TfrmNewOfficeAddIn::~TfrmNewOfficeAddIn() {
+  accessibleNames_.Clear();
   if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
@@ -125,9 +159,11 @@ int TfrmNewOfficeAddIn::ShowModal() {
   ::SetForegroundWindow(hwnd_);
   FocusControl(cbTargetApp);
 
+  // Wide messages, so that a character typed into an edit box reaches it
+  // whether or not the system code page has it.
   MSG message{};
   while (modalResult_ == 0) {
-    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) {  // WM_QUIT: hand it on to whoever runs the next loop
       ::PostQuitMessage(static_cast<int>(message.wParam));
       modalResult_ = kModalCancel;
@@ -135,9 +171,9 @@ int TfrmNewOfficeAddIn::ShowModal() {
       modalResult_ = kModalCancel;
     } else if (PressesFocusedButton(message)) {
       continue;
-    } else if (!::IsDialogMessageA(hwnd_, &message)) {
+    } else if (!::IsDialogMessageW(hwnd_, &message)) {
       ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
+      ::DispatchMessageW(&message);
     }
   }
   ::ShowWindow(hwnd_, SW_HIDE);
@@ -165,6 +201,8 @@ INT_PTR CALLBACK TfrmNewOfficeAddIn::DialogProc(HWND window, UINT message, WPARA
     ::SetWindowLongPtrA(window, DWLP_USER, lParam);
     form->hwnd_ = window;
     form->CreateControls();
+    form->NameForScreenReaders();
+    form->SetIcons();
     form->Guarded([form] { form->FormCreate(); });
     return FALSE;  // ShowModal sets the focus once the window is visible
   }
@@ -223,24 +261,52 @@ void TfrmNewOfficeAddIn::CreateControls() {
       top += LayoutOf(row->parent).top;
     }
     const bool isList = std::string_view(row->windowClass) == "COMBOBOX";
+    const bool isEdit = std::string_view(row->windowClass) == "EDIT";
     // A list's window height includes its dropped-down part.
     const int height = px(row->height) + (isList ? kDroppedEntries * px(kListEntryHeight) + 2 : 0);
-    const HWND control = ::CreateWindowExA(row->exStyle, row->windowClass, row->caption, row->style,
-                                           px(left), px(top), px(row->width), height, hwnd_,
-                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)),
-                                           instance, nullptr);
+    const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id));
+    // Edit boxes are Unicode windows, so that they hold any text the user
+    // types or pastes, and any path, as it is.
+    const HWND control =
+        isEdit ? ::CreateWindowExW(row->exStyle, L"EDIT", L"", row->style, px(left), px(top), px(row->width),
+                                   height, hwnd_, menu, instance, nullptr)
+               : ::CreateWindowExA(row->exStyle, row->windowClass, row->caption, row->style, px(left), px(top),
+                                   px(row->width), height, hwnd_, menu, instance, nullptr);
     if (!control) continue;
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     // No length limit, rather than the system's default of 32767 typed characters.
-    if (std::string_view(row->windowClass) == "EDIT") ::SendMessageA(control, EM_LIMITTEXT, 0, 0);
+    if (isEdit) ::SendMessageA(control, EM_LIMITTEXT, 0, 0);
     if (row->checked) ::SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
-    if (row->growsToText) GrowToText(control, font_.get());
+    if (row->growsToText) {
+      const ControlLayout& box = LayoutOf(row->parent);
+      GrowToText(control, font_.get(), px(box.left + box.width - kGroupMargin),
+                 px(box.top + box.height - kGroupMargin));
+    }
     if (isList) {
       ::SendMessageA(control, CB_SETITEMHEIGHT, 0, px(kListEntryHeight));
       FitClosedHeight(control, px(row->height));
     }
   }
   ::SendMessageA(hwnd_, DM_SETDEFID, btnOk, 0);
+}
+
+void TfrmNewOfficeAddIn::NameForScreenReaders() {
+  for (const AccessibleName& entry : kAccessibleNames) accessibleNames_.Set(Item(entry.id), entry.name);
+}
+
+void TfrmNewOfficeAddIn::SetIcons() {
+  // Shared icons belong to the system, which frees them with the program.
+  const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  const struct {
+    WPARAM kind;
+    int width, height;
+  } sizes[] = {{ICON_BIG, ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)},
+               {ICON_SMALL, ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON)}};
+  for (const auto& size : sizes) {
+    const HANDLE icon =
+        ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_QUILLFERN), IMAGE_ICON, size.width, size.height, LR_SHARED);
+    if (icon) ::SendMessageA(hwnd_, WM_SETICON, size.kind, reinterpret_cast<LPARAM>(icon));
+  }
 }
 
 void TfrmNewOfficeAddIn::Centre() {
@@ -258,7 +324,10 @@ void TfrmNewOfficeAddIn::Centre() {
 void TfrmNewOfficeAddIn::FormCreate() {
   ::SetWindowTextA(hwnd_, catalogue::DialogCaption().c_str());
   applicationTitle_ = WindowText(hwnd_);
-  SetText(edtFolder, platform::CurrentDirectory());
+  // Left empty when the code page cannot hold the working directory: a
+  // look-alike would be another folder.
+  const std::string start = platform::Utf8FromUtf16(WorkingDirectory());
+  if (platform::PathFromUtf8(start).result == platform::Conversion::Result::Exact) SetText(edtFolder, start);
 
   const HWND apps = Item(cbTargetApp);
   ::SendMessageA(apps, CB_RESETCONTENT, 0, 0);
@@ -289,20 +358,36 @@ void TfrmNewOfficeAddIn::cbTargetAppChange() {
 }
 
 void TfrmNewOfficeAddIn::Button1Click() {
-  OpenDlg.title = catalogue::WrapperPickerTitle(SelectedAppRow(), SelectedVersionRow());
+  const std::string title = catalogue::WrapperPickerTitle(SelectedAppRow(), SelectedVersionRow());
+  OpenDlg.title.assign(title.begin(), title.end());  // the catalogue's texts are ASCII
   OpenDlg.options.lpstrTitle = OpenDlg.title.c_str();
   OpenDlg.options.hwndOwner = hwnd_;
-  if (!::GetOpenFileNameA(&OpenDlg.options)) return;
-  const std::string path(OpenDlg.fileName.data());
-  SetText(edtWrapper, path.substr(platform::FolderPart(path).size()));
+  {
+    // The open dialog moves the working directory to the chosen file's
+    // folder whatever its flags say.
+    const KeptWorkingDirectory kept;
+    if (!::GetOpenFileNameW(&OpenDlg.options)) return;
+  }
+  const std::wstring path(OpenDlg.fileName.data());
+  const std::size_t folderPart = path.find_last_of(L"\\:");
+  const std::wstring name = folderPart == std::wstring::npos ? path : path.substr(folderPart + 1);
+  ::SetWindowTextW(Item(edtWrapper), name.c_str());
   FocusControl(edtWrapper);
 }
 
 void TfrmNewOfficeAddIn::btnFolderClick() {
   std::string folder = Text(edtFolder);
-  if (!platform::BrowseForFolder(hwnd_, "Select output folder", L"", folder)) return;
-  SetText(edtFolder, folder);
-  FocusControl(edtFolder);
+  switch (platform::BrowseForFolder(hwnd_, "Select output folder", L"", folder)) {
+    case platform::FolderChoice::Cancelled:
+      return;
+    case platform::FolderChoice::NotInCodePage:
+      Message(MessageKind::Error, kFolderNotInCodePage, kErrorAt);
+      return;
+    case platform::FolderChoice::Chosen:
+      SetText(edtFolder, folder);
+      FocusControl(edtFolder);
+      return;
+  }
 }
 
 void TfrmNewOfficeAddIn::btnHelpClick() { platform::ShowHelpFile(); }
@@ -334,7 +419,14 @@ WizardSettings TfrmNewOfficeAddIn::ReadSettings() {
   settings.ClassName = Text(edtClassName);
   settings.Description = Text(edtDescription);
   settings.OutputFolderText = Text(edtFolder);
+  settings.CodePage = platform::DefaultCodePage();  // the system's: Delphi reads the files in it
   return settings;
+}
+
+std::string TfrmNewOfficeAddIn::Text(ControlId id) const { return platform::Utf8FromUtf16(WideText(Item(id))); }
+
+void TfrmNewOfficeAddIn::SetText(ControlId id, const std::string& text) {
+  ::SetWindowTextW(Item(id), platform::Utf16FromUtf8(text).c_str());
 }
 
 void TfrmNewOfficeAddIn::SetFieldText(InputField field, const std::string& text) {

@@ -44,10 +44,11 @@ class TfrmNewOfficeAddIn final : public GenerateView {
  private:
   // The interface unit picker's state, kept for the dialog's whole life so
   // that each use starts from the file the previous one chose.
+  // Wide, so that the chosen file's name reaches the box as it is.
   struct OpenDialog {
-    OPENFILENAMEA options{};
-    std::array<char, 1024> fileName{};
-    std::string title;
+    OPENFILENAMEW options{};
+    std::array<wchar_t, 1024> fileName{};
+    std::wstring title;
   };
 
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -57,6 +58,8 @@ class TfrmNewOfficeAddIn final : public GenerateView {
   INT_PTR OnControlColour(HDC dc, HWND control);
 
   void CreateControls();
+  void NameForScreenReaders();
+  void SetIcons();
   void Centre();
 
   // The reactions.
@@ -75,8 +78,10 @@ class TfrmNewOfficeAddIn final : public GenerateView {
   void ShowUnexpectedError(const std::string& message) noexcept;
 
   HWND Item(ControlId id) const { return ::GetDlgItem(hwnd_, id); }
-  std::string Text(ControlId id) const { return WindowText(Item(id)); }
-  void SetText(ControlId id, const std::string& text) { ::SetWindowTextA(Item(id), text.c_str()); }
+  // A box's text in UTF-8: the boxes are Unicode windows, read and written
+  // in UTF-16, so nothing typed is squeezed into the code page on the way.
+  std::string Text(ControlId id) const;
+  void SetText(ControlId id, const std::string& text);
   bool IsChecked(ControlId id) const;
   void FocusControl(ControlId id);
   std::size_t SelectedAppRow() const;
@@ -87,6 +92,7 @@ class TfrmNewOfficeAddIn final : public GenerateView {
 
   int dpi_;
   ScopedGdiObject font_;
+  AccessibleNames accessibleNames_;
   HWND hwnd_ = nullptr;
   int modalResult_ = 0;
   std::string applicationTitle_;

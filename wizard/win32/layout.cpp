@@ -12,13 +12,27 @@ const ControlLayout& LayoutOf(ControlId id) {
   throw std::out_of_range("no control with that identity");
 }
 
+namespace {
+
+// The input that Label names, or null when it names none.
+const ControlLayout* InputNamedBy(ControlId label) {
+  for (const LabelOf& pair : kLabels)
+    if (pair.label == label) return &LayoutOf(pair.input);
+  return nullptr;
+}
+
+}  // namespace
+
 std::array<const ControlLayout*, kLayout.size()> CreationOrder() {
   // Sort key: the top-level tab position of the control or of its group box,
-  // then the box itself, then its labels, then its controls by tab position.
+  // then the box itself, then its notes, then its controls by tab position,
+  // a label just before the input it names.
   const auto key = [](const ControlLayout* s) {
-    if (s->parent == kNoParent) return std::make_tuple(s->tab, 0, 0);
-    const int place = s->tab == kNoTab ? 1 : 2;
-    return std::make_tuple(LayoutOf(s->parent).tab, place, s->tab);
+    if (s->parent == kNoParent) return std::make_tuple(s->tab, 0, 0, 0);
+    const int group = LayoutOf(s->parent).tab;
+    if (s->tab != kNoTab) return std::make_tuple(group, 2, s->tab, 1);
+    if (const ControlLayout* input = InputNamedBy(s->id)) return std::make_tuple(group, 2, input->tab, 0);
+    return std::make_tuple(group, 1, 0, 0);
   };
   std::array<const ControlLayout*, kLayout.size()> order{};
   std::transform(kLayout.begin(), kLayout.end(), order.begin(), [](const ControlLayout& s) { return &s; });

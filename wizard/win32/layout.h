@@ -40,7 +40,7 @@ struct ControlLayout {
   DWORD exStyle;
   TextColour colour;
   bool checked;  // a check box ticked or a radio button selected at start
-  bool growsToText;  // a label made wide enough for its text in the font at hand
+  bool growsToText;  // a label made big enough for its text in the font at hand
 };
 
 // Every control starts a group of its own except rbInstallHKLM, which joins
@@ -74,7 +74,7 @@ inline constexpr std::array<ControlLayout, 30> kLayout{{
     {Label3, "Label3", "STATIC",
      "Add-In will be installed for all users. MS Office does not list add-ins installed in HKLM "
      "hence preventing users from disabling them.",
-     GroupBox1, 30, 74, 323, 33, kNoTab, kLabel, 0, Note, false, false},
+     GroupBox1, 30, 74, 323, 33, kNoTab, kLabel, 0, Note, false, true},
     {rbInstallHKCU, "rbInstallHKCU", "BUTTON", "HKEY_CURRENT_USER", GroupBox1, 11, 18, 233, 17, 0,
      kRadio | WS_GROUP | WS_TABSTOP, 0, Win, true, false},
     {rbInstallHKLM, "rbInstallHKLM", "BUTTON", "HKEY_LOCAL_MACHINE", GroupBox1, 11, 58, 233, 17, 1,
@@ -101,6 +101,32 @@ inline constexpr std::array<ControlLayout, 30> kLayout{{
     {btnHelp, "btnHelp", "BUTTON", "Help", P, 295, 486, 75, 23, 9, kButton, 0, Win, false, false},
 }};
 
+// The labels that name an input, each made directly before its input: a
+// screen reader names an edit box or list after the nearest static text
+// before it in the window order.
+struct LabelOf {
+  ControlId label;
+  ControlId input;
+};
+inline constexpr std::array<LabelOf, 3> kLabels{{
+    {Label4, edtFriendlyName}, {Label1, edtClassName}, {Label5, edtDescription}}};
+
+// Names for screen readers where no label before the control gives one:
+// the inputs that only their group box's caption describes, and the two
+// "..." buttons, whose caption says nothing. The visible captions stay.
+struct AccessibleName {
+  ControlId id;
+  const wchar_t* name;
+};
+inline constexpr std::array<AccessibleName, 6> kAccessibleNames{{
+    {cbTargetApp, L"Target Application"},
+    {cbTargetVersion, L"Target Version"},
+    {edtWrapper, L"Interface unit"},
+    {Button1, L"Browse for the interface unit"},
+    {edtFolder, L"Output folder"},
+    {btnFolder, L"Browse for the output folder"},
+}};
+
 // The dialog's client area at 96 DPI.
 constexpr int kClientWidth = 378;
 constexpr int kClientHeight = 515;
@@ -112,7 +138,8 @@ const ControlLayout& LayoutOf(ControlId id);
 
 // The table in the order the controls are created, which is the keyboard
 // order: top-level controls by their tab position, each group box followed by
-// its labels and then its own controls by their tab position.
+// its notes (labels that name no input) and then its own controls by their
+// tab position, each input of kLabels right after its label.
 std::array<const ControlLayout*, kLayout.size()> CreationOrder();
 
 }  // namespace quillfern::wizard::win32

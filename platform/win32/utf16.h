@@ -1,0 +1,14 @@
+// Windows keeps text in UTF-16; the portable code takes UTF-8. Both ways
+// are exact for every character; only a malformed piece (a lone surrogate,
+// broken UTF-8) becomes U+FFFD, which no ANSI code page holds.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillfern::platform {
+
+std::string Utf8FromUtf16(std::wstring_view text);
+std::wstring Utf16FromUtf8(std::string_view text);
+
+}  // namespace quillfern::platform
