@@ -136,15 +136,17 @@ TfrmNewOfficeAddIn::TfrmNewOfficeAddIn() : dpi_(ScreenDpi()), font_(CreateDialog
   ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr), reinterpret_cast<const DLGTEMPLATE*>(frame.data()),
                                nullptr, &TfrmNewOfficeAddIn::DialogProc, reinterpret_cast<LPARAM>(this));
   if (!hwnd_) throw std::runtime_error("Unable to create the wizard window");
+  FillUnitPickerOptions(OpenDlg.options, OpenDlg.fileName.data(), static_cast<DWORD>(OpenDlg.fileName.size()));
+}
 
-  OpenDlg.options.lStructSize = sizeof(OPENFILENAMEW);
-  OpenDlg.options.lpstrFilter = kUnitFilter;
-  OpenDlg.options.nFilterIndex = 1;
-  OpenDlg.options.lpstrFile = OpenDlg.fileName.data();
-  OpenDlg.options.nMaxFile = static_cast<DWORD>(OpenDlg.fileName.size());
-  OpenDlg.options.lpstrDefExt = L"pas";
-  OpenDlg.options.Flags =
-      OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+void FillUnitPickerOptions(OPENFILENAMEW& options, wchar_t* fileName, DWORD fileNameSize) {
+  options.lStructSize = sizeof(OPENFILENAMEW);
+  options.lpstrFilter = kUnitFilter;
+  options.nFilterIndex = 1;
+  options.lpstrFile = fileName;
+  options.nMaxFile = fileNameSize;
+  options.lpstrDefExt = L"pas";
+  options.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 }
 
 TfrmNewOfficeAddIn::~TfrmNewOfficeAddIn() {

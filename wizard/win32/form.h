@@ -18,6 +18,13 @@ namespace quillfern::wizard::win32 {
 // close box.
 constexpr int kModalCancel = 2;
 
+// Sets up the interface unit picker: Object Pascal units, then all files,
+// the first chosen; "pas" added to a name typed without an extension; the
+// file and its path must exist; no read-only box; resizable. The picker
+// starts from FileName and writes the choice into it: the caller owns the
+// buffer, which must live as long as Options.
+void FillUnitPickerOptions(OPENFILENAMEW& options, wchar_t* fileName, DWORD fileNameSize);
+
 class TfrmNewOfficeAddIn final : public GenerateView {
  public:
   // Builds the window and its controls and runs FormCreate; the window stays
