@@ -7,7 +7,6 @@
 
 #include "platform/ascii.h"
 #include "platform/probes.h"
-#include "support/command_support.h"
 #include "support/test_support.h"
 
 namespace quillfern::wizard {
@@ -15,8 +14,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using quillfern::testing::ListTree;
+using quillfern::testing::ReadBytes;
 using quillfern::testing::RecordingView;
 using quillfern::testing::TempFolder;
+using quillfern::testing::WriteBytes;
 
 TEST(IsValidIdentifier, AcceptsPascalIdentifiersOnly) {
   const std::pair<const char*, bool> cases[] = {
@@ -126,58 +127,52 @@ const char* kCreateFolder = "ask Output folder not found.\rWould you like to cre
 const char* kOverwrite = "ask Project alreary exists.\rAre you sure you want to overwrite it?";
 const char* kSuccess = "info Excel 2002 COM Add-In generated successfully.";
 
-TEST_F(GenerateCommand, InvalidClassNameRevertedOnYes) {
-  view.settings.TargetApp = 0;
-  view.settings.ClassName = "1Addin";
-  view.answers = {true};
-  const GenerateOutcome o = RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> Yes", "set Class Name AccessAddin1", "focus Class Name"}));
-  EXPECT_EQ(o.refusal, Refusal::InvalidClassName);
-  EXPECT_FALSE(fs::exists(out));
-}
-
-TEST_F(GenerateCommand, InvalidClassNameKeptOnNo) {
-  view.settings.ClassName = "1Addin";
-  view.answers = {false};
-  RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> No", "focus Class Name"}));
-  EXPECT_EQ(view.settings.ClassName, "1Addin");
-}
-
-TEST_F(GenerateCommand, ReservedWordsAsClassOrUnitNameAreOfferedTheirDefaults) {
-  view.settings.ClassName = "Begin";
-  view.answers = {true};
-  RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> Yes", "set Class Name ExcelAddin1", "focus Class Name"}));
-
-  view.log.clear();
-  view.settings.InterfaceUnitFile = "TYPE.pas";
-  view.answers = {true};
-  const GenerateOutcome o = RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertUnit) + " -> Yes", "set Interface unit ExcelXP.pas", "focus Interface unit"}));
-  EXPECT_EQ(o.refusal, Refusal::InvalidInterfaceUnit);
-  EXPECT_FALSE(fs::exists(out));
-}
-
-TEST_F(GenerateCommand, OnlyTheClassNameIsAskedWhenBothAreInvalid) {
-  view.settings.ClassName = "";
-  view.settings.InterfaceUnitFile = "Excel2000";
-  view.answers = {false};
-  RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertClass) + " -> No", "focus Class Name"}));
-}
-
-TEST_F(GenerateCommand, InvalidUnitRevertedToTheSelectionsWrapperOrKept) {
-  view.settings.InterfaceUnitFile = "Excel2000";
-  view.answers = {true};
-  RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertUnit) + " -> Yes", "set Interface unit ExcelXP.pas", "focus Interface unit"}));
-
-  view.log.clear();
-  view.settings.InterfaceUnitFile = "Excel 2000.pas";
-  view.answers = {false};
-  RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kRevertUnit) + " -> No", "focus Interface unit"}));
+// An invalid name is offered its default back (the selection's, whatever
+// was typed) and takes the focus either way; with both invalid, only the
+// class name is asked about. Nothing is written.
+TEST_F(GenerateCommand, AnInvalidNameIsOfferedItsDefaultAndTakesTheFocus) {
+  const struct {
+    std::size_t app;
+    const char *className, *unit;
+    bool yes;
+    std::vector<std::string> log;
+    Refusal refusal;
+  } cases[] = {
+      {0, "1Addin", "Access2000.pas", true,
+       {std::string(kRevertClass) + " -> Yes", "set Class Name AccessAddin1", "focus Class Name"},
+       Refusal::InvalidClassName},
+      {1, "1Addin", "ExcelXP.pas", false, {std::string(kRevertClass) + " -> No", "focus Class Name"},
+       Refusal::InvalidClassName},
+      {1, "Begin", "ExcelXP.pas", true,
+       {std::string(kRevertClass) + " -> Yes", "set Class Name ExcelAddin1", "focus Class Name"},
+       Refusal::InvalidClassName},
+      {1, "", "Excel2000", false, {std::string(kRevertClass) + " -> No", "focus Class Name"},
+       Refusal::InvalidClassName},
+      {1, "ExcelAddin1", "TYPE.pas", true,
+       {std::string(kRevertUnit) + " -> Yes", "set Interface unit ExcelXP.pas", "focus Interface unit"},
+       Refusal::InvalidInterfaceUnit},
+      {1, "ExcelAddin1", "Excel2000", true,
+       {std::string(kRevertUnit) + " -> Yes", "set Interface unit ExcelXP.pas", "focus Interface unit"},
+       Refusal::InvalidInterfaceUnit},
+      {1, "ExcelAddin1", "Excel 2000.pas", false, {std::string(kRevertUnit) + " -> No", "focus Interface unit"},
+       Refusal::InvalidInterfaceUnit},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.className) + " / " + c.unit);
+    view.settings.TargetApp = c.app;
+    view.settings.ClassName = c.className;
+    view.settings.InterfaceUnitFile = c.unit;
+    view.answers = {c.yes};
+    view.log.clear();
+    const GenerateOutcome o = RunGenerateCommand(view);
+    EXPECT_EQ(view.log, c.log);
+    EXPECT_EQ(o.refusal, c.refusal);
+    if (!c.yes) {
+      EXPECT_EQ(view.settings.ClassName, c.className);
+      EXPECT_EQ(view.settings.InterfaceUnitFile, c.unit);
+    }
+    EXPECT_FALSE(fs::exists(out));
+  }
 }
 
 TEST_F(GenerateCommand, MissingFolderIsCreatedWithItsParentsOnYesAndSaysWhichItMade) {
@@ -200,35 +195,25 @@ TEST_F(GenerateCommand, MissingFolderStaysMissingOnNo) {
   EXPECT_FALSE(fs::exists(out));
 }
 
-TEST_F(GenerateCommand, TrailingSeparatorAndNoneBehaveAlike) {
-  fs::create_directory(out);
-  view.settings.OutputFolderText = out + platform::kPathDelimiter;
-  const GenerateOutcome o = RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({warning, kSuccess}));
-  EXPECT_EQ(o.folder, out);
-  EXPECT_TRUE(o.createdFolders.empty());
-  EXPECT_EQ(FilesIn(out), 7u);
-}
-
 TEST_F(GenerateCommand, SecondRunAsksBeforeOverwritingAndNoWritesNothing) {
   view.answers = {true};
   RunGenerateCommand(view);
-  const std::string before = quillfern::testing::ReadBytes(fs::path(out) / "Unit1.pas");
+  const std::string before = ReadBytes(fs::path(out) / "Unit1.pas");
   view.log.clear();
   view.answers = {false};
   EXPECT_EQ(RunGenerateCommand(view).refusal, Refusal::ProjectExists);
   EXPECT_EQ(view.log, Log({std::string(kOverwrite) + " -> No"}));
-  EXPECT_EQ(quillfern::testing::ReadBytes(fs::path(out) / "Unit1.pas"), before);
+  EXPECT_EQ(ReadBytes(fs::path(out) / "Unit1.pas"), before);
   view.log.clear();
   view.answers = {true};
   RunGenerateCommand(view);
   EXPECT_EQ(view.log, Log({std::string(kOverwrite) + " -> Yes", warning, kSuccess}));
-  EXPECT_NE(quillfern::testing::ReadBytes(fs::path(out) / "Unit1.pas"), before);
+  EXPECT_NE(ReadBytes(fs::path(out) / "Unit1.pas"), before);
 }
 
 TEST_F(GenerateCommand, OnlyTheProjectSourceCountsAsAnExistingProject) {
   fs::create_directory(out);
-  quillfern::testing::WriteBytes(fs::path(out) / "Unit1.pas", "old");
+  WriteBytes(fs::path(out) / "Unit1.pas", "old");
   RunGenerateCommand(view);
   EXPECT_EQ(view.log, Log({warning, kSuccess}));
 }
@@ -240,7 +225,7 @@ TEST_F(GenerateCommand, AFolderNamedLikeTheProjectSourceIsNotAProject) {
 }
 
 TEST_F(GenerateCommand, AFileInTheWayOfTheFolderIsTheFolderThatCouldNotBeMade) {
-  quillfern::testing::WriteBytes(out, "a file");
+  WriteBytes(out, "a file");
   view.settings.OutputFolderText = out + platform::kPathDelimiter + "sub";
   view.answers = {true};
   const GenerateOutcome o = RunGenerateCommand(view);
@@ -276,18 +261,23 @@ TEST_F(GenerateCommand, AnEmptyOutputFolderIsAnUnexpectedError) {
   EXPECT_TRUE(view.log.empty());
 }
 
+// One trailing separator is dropped: the writer gets the folder without it.
 TEST_F(GenerateCommand, TheWriterGetsTheBuiltFilesAndTheFolderWithoutItsSeparator) {
   fs::create_directory(out);
   view.settings.OutputFolderText = out + platform::kPathDelimiter;
   std::string folderSeen;
-  RunGenerateCommand(view, [&](const generator::ProjectFileSet& files, const std::string& folder,
-                               generator::WriteFailure*) {
+  const GenerateOutcome o = RunGenerateCommand(view, [&](const generator::ProjectFileSet& files, const std::string& folder,
+                                                         generator::WriteFailure* failure) {
     folderSeen = folder;
     EXPECT_EQ(files.at(0).FileName, "ExcelAddin1.dpr");
-    return true;
+    return generator::WriteFileSet(files, folder, failure);
   });
   EXPECT_EQ(folderSeen, out);
+  EXPECT_EQ(o.folder, out);
+  EXPECT_TRUE(o.createdFolders.empty());
+  EXPECT_EQ(FilesIn(out), 7u);
   EXPECT_EQ(view.log, Log({warning, kSuccess}));
+  view.answers = {true};  // overwrite
   EXPECT_EQ(RunGenerateCommand(view, [](auto&&...) { return false; }).failedStep, Step::WriteFiles);
 }
 

@@ -6,14 +6,16 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
+#include <cctype>
 
-#include "dialog/wizard_test_support.h"
 #include "platform/code_page.h"
 #include "platform/win32/scoped.h"
 #include "platform/win32/utf16.h"
+#include "support/wizard_driver.h"
 #include "version.h"
 #include "wizard/win32/dialog_support.h"
+#include "wizard/win32/form.h"
+#include "wizard/win32/layout.h"
 
 namespace quillfern::testing {
 namespace {
@@ -42,97 +44,30 @@ TEST_F(WizardTest, StartsWithTheDefaultsOfAccess2000AndTheFocusOnTheApplicationL
   EXPECT_EQ(wizard.FocusId(), cbTargetApp);
 }
 
-bool UnderWine() {
-  const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-}
-
-// Where each control must be, relative to the client area at 96 DPI: a group
-// box's position plus the control's own inside it.
-struct Place {
-  ControlId id;
-  const char* caption;
-  ControlId box;
-  int left, top, width, height;
-  bool sizedToText = false;  // may grow beyond its size where the font is larger
-};
-constexpr auto kTop = static_cast<ControlId>(0);
-const Place kPlaces[] = {
-    {GroupBox3, " Target Application ", kTop, 8, 8, 176, 50},
-    {cbTargetApp, nullptr, GroupBox3, 11, 17, 155, 21},
-    {GroupBox6, " Target Version", kTop, 193, 8, 176, 50},
-    {cbTargetVersion, nullptr, GroupBox6, 11, 17, 155, 21},
-    {GroupBox5, " Interface unit  ", kTop, 8, 63, 361, 50},
-    {edtWrapper, nullptr, GroupBox5, 11, 17, 311, 21},
-    {Button1, "...", GroupBox5, 328, 16, 23, 23},
-    {GroupBox1, " Install in ", kTop, 8, 118, 361, 110},
-    {rbInstallHKCU, "HKEY_CURRENT_USER", GroupBox1, 11, 18, 233, 17},
-    {Label2, "Add-In will be installed for the current user only", GroupBox1, 30, 34, 218, 13, true},
-    {rbInstallHKLM, "HKEY_LOCAL_MACHINE", GroupBox1, 11, 58, 233, 17},
-    {Label3,
-     "Add-In will be installed for all users. MS Office does not list add-ins installed in HKLM hence "
-     "preventing users from disabling them.",
-     GroupBox1, 30, 74, 323, 33, true},
-    {GroupBox2, " Load behavior ", kTop, 8, 234, 361, 69},
-    {chkLoadConnected, "Connected", GroupBox2, 11, 18, 149, 17},
-    {chkLoadBootLoad, "Boot Load", GroupBox2, 11, 42, 149, 17},
-    {chkLoadDemandLoad, "Demand Load", GroupBox2, 163, 18, 150, 17},
-    {chkLoadConnectFirstTime, "Connect First Time", GroupBox2, 163, 42, 150, 17},
-    {GroupBox4, " Register ", kTop, 8, 309, 361, 113},
-    {Label4, "Friendly Name", GroupBox4, 11, 23, 67, 13, true},
-    {edtFriendlyName, nullptr, GroupBox4, 86, 18, 264, 21},
-    {Label1, "Class Name", GroupBox4, 11, 53, 56, 13, true},
-    {edtClassName, nullptr, GroupBox4, 86, 49, 264, 21},
-    {Label5, "Description", GroupBox4, 11, 83, 53, 13, true},
-    {edtDescription, nullptr, GroupBox4, 86, 80, 264, 21},
-    {GroupBox8, " Output folder  ", kTop, 8, 428, 361, 50},
-    {edtFolder, nullptr, GroupBox8, 11, 18, 311, 21},
-    {btnFolder, "...", GroupBox8, 328, 17, 23, 23},
-    {btnOk, "Generate", kTop, 133, 486, 75, 23},
-    {btnCancel, "Close", kTop, 214, 486, 75, 23},
-    {btnHelp, "Help", kTop, 295, 486, 75, 23},
-};
-
-TEST_F(WizardTest, PlacesEveryControlWithItsCaptionWhereTheLayoutPutsIt) {
-  ASSERT_TRUE(wizard.window());
-  std::map<ControlId, POINT> boxes;
-  for (const Place& place : kPlaces) {
-    SCOPED_TRACE(place.caption ? std::string(place.caption) : "control " + std::to_string(place.id));
-    const HWND control = wizard.Control(place.id);
-    ASSERT_TRUE(control) << "no control with id " << place.id;
-    const POINT origin = place.box == kTop ? POINT{0, 0} : boxes.at(place.box);
-    const RECT expected{origin.x + place.left, origin.y + place.top, origin.x + place.left + place.width,
-                        origin.y + place.top + place.height};
-    if (place.box == kTop) boxes[place.id] = {place.left, place.top};
-    EXPECT_EQ(Describe(wizard.ClientRect(place.id)), Describe(expected));
-    if (place.caption) {
-      EXPECT_EQ(WindowTextOf(control), place.caption);
-    }
-  }
-}
-
 // The screen resolution that Wine gives the programs it starts from now on,
 // put back when the owner goes.
 class ScopedWineDpi {
  public:
   explicit ScopedWineDpi(DWORD dpi) {
     ::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                      &key_, nullptr);
-    DWORD size = sizeof(previous_);
-    had_ = ::RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&previous_), &size) ==
-           ERROR_SUCCESS;
-    ::RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+                      key_.receive(), nullptr);
+    DWORD size = sizeof previous_;
+    had_ = ::RegQueryValueExA(key_.get(), "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&previous_),
+                              &size) == ERROR_SUCCESS;
+    Set(dpi);
   }
+  ScopedWineDpi(const ScopedWineDpi&) = delete;
+  ScopedWineDpi& operator=(const ScopedWineDpi&) = delete;
   ~ScopedWineDpi() {
-    if (had_)
-      ::RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous_), sizeof(previous_));
-    else
-      ::RegDeleteValueA(key_, "LogPixels");
-    ::RegCloseKey(key_);
+    if (had_) Set(previous_);
+    else ::RegDeleteValueA(key_.get(), "LogPixels");
   }
 
  private:
-  HKEY key_ = nullptr;
+  void Set(DWORD dpi) {
+    ::RegSetValueExA(key_.get(), "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  }
+  platform::win32::ScopedKey key_;
   DWORD previous_ = 0;
   bool had_ = false;
 };
@@ -158,10 +93,50 @@ bool Inside(const RECT& inner, const RECT& outer) {
          inner.bottom <= outer.bottom;
 }
 
+// Every control of the layout table where the table puts it, scaled to Dpi,
+// with its caption. A label may grow where the larger font's text needs
+// more room than the scaled layout gives, but only within its group box.
+void ExpectLaidOut(const Wizard& wizard, int dpi) {
+  const auto scaled = [dpi](int v) { return ::MulDiv(v, dpi, 96); };
+  RECT client{};
+  ::GetClientRect(wizard.window(), &client);
+  EXPECT_EQ(client.right, scaled(kClientWidth));
+  EXPECT_EQ(client.bottom, scaled(kClientHeight));
+  for (const ControlLayout& control : kLayout) {
+    SCOPED_TRACE(std::string(control.name));
+    ASSERT_TRUE(wizard.Control(control.id));
+    const ControlLayout* box = control.parent == kNoParent ? nullptr : &LayoutOf(control.parent);
+    const int left = control.left + (box ? box->left : 0), top = control.top + (box ? box->top : 0);
+    const RECT expected{scaled(left), scaled(top), scaled(left) + scaled(control.width),
+                        scaled(top) + scaled(control.height)};
+    const RECT actual = wizard.ClientRect(control.id);
+    if (*control.caption) {
+      EXPECT_EQ(WindowTextOf(wizard.Control(control.id)), control.caption);
+    }
+    if (!control.growsToText || dpi == 96) {
+      EXPECT_EQ(Describe(actual), Describe(expected));
+      continue;
+    }
+    EXPECT_EQ(actual.left, expected.left);
+    EXPECT_EQ(actual.top, expected.top);
+    EXPECT_GE(actual.right, expected.right);
+    EXPECT_GE(actual.bottom, expected.bottom);
+    EXPECT_TRUE(Inside(actual, wizard.ClientRect(control.parent))) << Describe(actual);
+    const SIZE needed = TextSize(wizard.Control(control.id), dpi);
+    EXPECT_LE(needed.cx, actual.right - actual.left) << control.caption;
+    EXPECT_LE(needed.cy, actual.bottom - actual.top) << control.caption;
+  }
+}
+
+TEST_F(WizardTest, PlacesEveryControlWithItsCaptionWhereTheLayoutPutsIt) {
+  ASSERT_TRUE(wizard.window());
+  ExpectLaidOut(wizard, 96);
+}
+
 // The common text sizes of Windows: 125%, 150%, 175% and 200%.
 TEST(WizardAtAnotherResolution, ScalesEveryPositionAndSizeAndEveryLabelFitsItsText) {
   // Only Wine lets a test change the resolution for the programs it starts.
-  if (!UnderWine()) GTEST_SKIP() << "needs Wine to change the screen resolution";
+  if (!RunningUnderWine()) GTEST_SKIP() << "needs Wine to change the screen resolution";
   ::SetProcessDPIAware();  // see the wizard's real pixels
   for (const int dpi : {120, 144, 168, 192}) {
     SCOPED_TRACE(std::to_string(dpi) + " DPI");
@@ -169,35 +144,7 @@ TEST(WizardAtAnotherResolution, ScalesEveryPositionAndSizeAndEveryLabelFitsItsTe
     TempFolder work;
     Wizard wizard(work.str());
     ASSERT_TRUE(wizard.window());
-    const auto scaled = [dpi](int v) { return ::MulDiv(v, dpi, 96); };
-    RECT client{};
-    ::GetClientRect(wizard.window(), &client);
-    EXPECT_EQ(client.right, scaled(378));
-    EXPECT_EQ(client.bottom, scaled(515));
-    std::map<ControlId, POINT> boxes;
-    for (const Place& place : kPlaces) {
-      SCOPED_TRACE("control " + std::to_string(place.id));
-      const POINT origin = place.box == kTop ? POINT{0, 0} : boxes.at(place.box);
-      if (place.box == kTop) boxes[place.id] = {place.left, place.top};
-      const int left = origin.x + place.left, top = origin.y + place.top;
-      const RECT expected{scaled(left), scaled(top), scaled(left) + scaled(place.width),
-                          scaled(top) + scaled(place.height)};
-      const RECT actual = wizard.ClientRect(place.id);
-      if (!place.sizedToText) {
-        EXPECT_EQ(Describe(actual), Describe(expected));
-        continue;
-      }
-      // A label may grow where the larger font's text needs more room than
-      // the scaled layout gives, but only within its group box.
-      EXPECT_EQ(actual.left, expected.left);
-      EXPECT_EQ(actual.top, expected.top);
-      EXPECT_GE(actual.right, expected.right);
-      EXPECT_GE(actual.bottom, expected.bottom);
-      EXPECT_TRUE(Inside(actual, wizard.ClientRect(place.box))) << Describe(actual);
-      const SIZE needed = TextSize(wizard.Control(place.id), dpi);
-      EXPECT_LE(needed.cx, actual.right - actual.left) << place.caption;
-      EXPECT_LE(needed.cy, actual.bottom - actual.top) << place.caption;
-    }
+    ExpectLaidOut(wizard, dpi);
   }
 }
 
@@ -225,16 +172,15 @@ TEST_F(WizardTest, ListsTheCataloguesHostsAndVersionsEachHostCarryingItsRow) {
   EXPECT_EQ(wizard.Entries(cbTargetVersion), (std::vector<std::string>{"2000", "2002/XP"}));
 }
 
-TEST_F(WizardTest, CloseEndsTheProgramWithStatusZero) {
-  ASSERT_TRUE(wizard.window());
-  wizard.Click(btnCancel);
-  EXPECT_EQ(wizard.WaitForExit(), 0u);
-}
-
-TEST_F(WizardTest, TheCloseBoxEndsTheProgramWithStatusZero) {
-  ASSERT_TRUE(wizard.window());
-  wizard.CloseBox(wizard.window());
-  EXPECT_EQ(wizard.WaitForExit(), 0u);
+TEST(WizardClose, CloseAndTheCloseBoxEndTheProgramWithStatusZero) {
+  for (const bool closeBox : {false, true}) {
+    TempFolder work;
+    Wizard wizard(work.str());
+    ASSERT_TRUE(wizard.window());
+    if (closeBox) wizard.CloseBox(wizard.window());
+    else wizard.Click(btnCancel);
+    EXPECT_EQ(wizard.WaitForExit(), 0u) << (closeBox ? "the close box" : "Close");
+  }
 }
 
 
@@ -264,29 +210,29 @@ std::string LabelBefore(HWND input) {
   return "";
 }
 
-struct SpokenName {
-  ControlId id;
-  const char* label;     // what the window order names an input; "" for nothing, null for a button
-  const wchar_t* name;   // what a screen reader says
-};
-const SpokenName kSpokenNames[] = {
-    {cbTargetApp, "", L"Target Application"},
-    {cbTargetVersion, "", L"Target Version"},
-    {edtWrapper, "", L"Interface unit"},
-    {Button1, nullptr, L"Browse for the interface unit"},
-    {edtFriendlyName, "Friendly Name", L"Friendly Name"},
-    {edtClassName, "Class Name", L"Class Name"},
-    {edtDescription, "Description", L"Description"},
-    {edtFolder, "", L"Output folder"},
-    {btnFolder, nullptr, L"Browse for the output folder"},
-};
+// The inputs and the two "..." buttons: what a screen reader must name.
+bool NeedsAName(const ControlLayout& control) {
+  const std::string kind = control.windowClass;
+  return kind == "EDIT" || kind == "COMBOBOX" || std::string(control.caption) == "...";
+}
 
-TEST_F(WizardTest, TheWindowOrderNamesEachInputAfterItsOwnLabelOrNotAtAll) {
-  ASSERT_TRUE(wizard.window());
-  for (const SpokenName& input : kSpokenNames) {
-    if (!input.label) continue;
-    EXPECT_EQ(LabelBefore(wizard.Control(input.id)), input.label) << "control " << input.id;
-  }
+// The label made to name Input, or null.
+const ControlLayout* LabelFor(ControlId input) {
+  for (const LabelOf& pair : kLabels)
+    if (pair.input == input) return &LayoutOf(pair.label);
+  return nullptr;
+}
+
+// What a screen reader should call the control: its label's text, or else
+// its group box's caption ("Browse for the" and that caption for a button).
+std::string ExpectedName(const ControlLayout& control) {
+  if (const ControlLayout* label = LabelFor(control.id)) return label->caption;
+  std::string group = LayoutOf(control.parent).caption;
+  group.erase(0, group.find_first_not_of(' '));
+  group.erase(group.find_last_not_of(' ') + 1);
+  if (std::string(control.caption) != "...") return group;
+  group[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(group[0])));
+  return "Browse for the " + group;
 }
 
 // What the system's accessibility layer calls a window; empty for no name.
@@ -320,15 +266,44 @@ bool PropertyServiceNamesWindows() {
   return named;
 }
 
-TEST(WizardForScreenReaders, EveryInputAndBothBrowseButtonsHaveTheirNames) {
+// The naming rule: each such control is named either by its own label,
+// directly before it in the window order, or by a name set on it, never
+// both and never neither. The accessibility layer names the labelled ones
+// from the window order, Wine's too.
+TEST_F(WizardTest, NamesEachInputByTheLabelBeforeItOrByANameOfItsOwn) {
+  ASSERT_TRUE(wizard.window());
+  const platform::win32::ScopedComApartment com;
+  int checked = 0;
+  for (const ControlLayout& control : kLayout) {
+    if (!NeedsAName(control)) continue;
+    SCOPED_TRACE(std::string(control.name));
+    ++checked;
+    const auto own = std::find_if(kAccessibleNames.begin(), kAccessibleNames.end(),
+                                  [&](const AccessibleName& n) { return n.id == control.id; });
+    const bool labelled = LabelFor(control.id) != nullptr;
+    EXPECT_EQ(LabelBefore(wizard.Control(control.id)), labelled ? ExpectedName(control) : "");
+    EXPECT_EQ(own != kAccessibleNames.end(), !labelled) << "named by neither or by both";
+    if (labelled) {
+      EXPECT_EQ(platform::Utf8FromUtf16(AccessibleNameOf(wizard.Control(control.id))), ExpectedName(control));
+    } else if (own != kAccessibleNames.end()) {
+      EXPECT_EQ(platform::Utf8FromUtf16(own->name), ExpectedName(control));
+    }
+  }
+  EXPECT_EQ(checked, 9) << "seven inputs and two browse buttons";
+}
+
+// The names set on the others, as the accessibility layer gives them out.
+// Wine's property service sets none (IAccPropServices::SetHwndPropStr
+// answers E_NOTIMPL), so this part needs Windows.
+TEST(WizardForScreenReaders, TheInputsWithoutALabelAndBothBrowseButtonsHaveTheirOwnNames) {
   const platform::win32::ScopedComApartment com;
   if (!PropertyServiceNamesWindows())
     GTEST_SKIP() << "this system's accessibility property service names no window (Wine's does not)";
   TempFolder work;
   Wizard wizard(work.str());
   ASSERT_TRUE(wizard.window());
-  for (const SpokenName& input : kSpokenNames)
-    EXPECT_EQ(AccessibleNameOf(wizard.Control(input.id)), input.name) << "control " << input.id;
+  for (const AccessibleName& own : kAccessibleNames)
+    EXPECT_EQ(AccessibleNameOf(wizard.Control(own.id)), own.name) << LayoutOf(own.id).name;
 }
 
 TEST_F(WizardTest, ArrowKeysMoveTheSelectionBetweenTheRadioButtonsAndTabReachesTheSelectedOne) {
@@ -534,20 +509,24 @@ TEST_F(WizardTest, TheUnitPickerPutsTheChosenFileNameAloneIntoTheBoxAndStartsFro
   EXPECT_FALSE(fs::exists(work.path() / "units" / "out"));
 }
 
-TEST_F(WizardTest, TheUnitPickerTakesANameWithoutExtensionAsAPasFile) {
-  // Wine's file picker checks that the file exists before it adds the
-  // default extension, and so refuses the name; Windows' adds it first.
-  if (UnderWine()) GTEST_SKIP() << "Wine's file picker refuses a name without its extension";
-  ASSERT_TRUE(wizard.window());
-  WriteBytes(work.path() / "Excel2000.pas", "unit Excel2000;");
-  wizard.Click(Button1);
-  const HWND picker = wizard.WaitForMessageWindow();
-  ASSERT_TRUE(picker);
-  ::SendMessageA(FileNameBox(picker), WM_SETTEXT, 0, reinterpret_cast<LPARAM>((work / "Excel2000").c_str()));
-  wizard.ClickWindow(OpenButton(picker));
-  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
-  wizard.Settle();
-  EXPECT_EQ(wizard.Text(edtWrapper), "Excel2000.pas");
+// What the picker is asked for; the common dialog then does it (Windows'
+// adds the default extension to a name typed without one before it checks
+// that the file exists; Wine's checks first and so refuses such a name).
+TEST(UnitPickerOptions, OfferPasUnitsFirstAddPasToABareNameAndWantAnExistingFile) {
+  OPENFILENAMEW options{};
+  std::array<wchar_t, 16> fileName{};
+  FillUnitPickerOptions(options, fileName.data(), static_cast<DWORD>(fileName.size()));
+  EXPECT_EQ(options.lStructSize, sizeof options);
+  std::vector<std::wstring> filter;  // description and pattern, pair by pair, up to an empty text
+  for (const wchar_t* text = options.lpstrFilter; text && *text; text += filter.emplace_back(text).size() + 1) {
+  }
+  EXPECT_EQ(filter, (std::vector<std::wstring>{L"Object Pascal units (*.pas)", L"*.pas", L"All files (*.*)", L"*.*"}));
+  EXPECT_EQ(options.nFilterIndex, 1u) << "the first filter is chosen";
+  EXPECT_EQ(std::wstring(options.lpstrDefExt ? options.lpstrDefExt : L""), L"pas");
+  EXPECT_EQ(options.Flags, static_cast<DWORD>(OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                                              OFN_ENABLESIZING | OFN_EXPLORER));
+  EXPECT_EQ(options.lpstrFile, fileName.data());
+  EXPECT_EQ(options.nMaxFile, fileName.size());
 }
 
 TEST_F(WizardTest, TheUnitPickerRefusesAFileThatDoesNotExist) {
@@ -690,10 +669,7 @@ std::set<int> IconSizes(HMODULE image) {
 }
 
 TEST(WizardProgram, NamesItselfAndItsVersionAndCarriesItsManifestAndIcon) {
-  std::array<char, MAX_PATH + 1> self{};
-  ::GetModuleFileNameA(nullptr, self.data(), MAX_PATH);
-  std::string program(self.data());
-  program = program.substr(0, program.find_last_of('\\') + 1) + "quillfern.exe";
+  const std::string program = ProgramFolder() + "quillfern.exe";
 
   DWORD ignored = 0;
   std::vector<char> info(::GetFileVersionInfoSizeA(program.c_str(), &ignored));

@@ -1,7 +1,8 @@
 // Every way the Generate button can end, from the user's side: the questions
 // and notices with their exact words, titles, icons, buttons and places, the
 // answers, where the focus lands, and the files on disk afterwards.
-#include "dialog/wizard_test_support.h"
+#include "support/wizard_driver.h"
+#include "wizard/win32/layout.h"
 
 namespace quillfern::testing {
 namespace {
@@ -9,9 +10,7 @@ namespace {
 using namespace quillfern::wizard::win32;
 namespace fs = std::filesystem;
 
-const std::set<std::string> kAccessProject{"AccessAddin1.dof", "AccessAddin1.dpr", "AccessAddin1.tlb",
-                                           "Install.bat",      "Readme.txt",       "Uninstall.bat",
-                                           "Unit1.pas"};
+const std::set<std::string> kAccessProject = ProjectFileSet("AccessAddin1");
 
 // Every file of the project, one after the other.
 std::string ProjectBytes(const fs::path& folder) {
@@ -31,25 +30,20 @@ class GenerateTest : public WizardTest {
     wizard.Press(VK_RETURN);
   }
 
-  void ExpectConfirmation(const MessageWindow& message, const std::string& text, POINT offset) {
-    EXPECT_EQ(message.title, "Confirm");
-    EXPECT_EQ(message.text, text);
-    EXPECT_EQ(message.icon, "question");
-    EXPECT_EQ(message.buttons, kYesNo);
-    const POINT at = Offset(message);
-    EXPECT_EQ(at.x, offset.x);
-    EXPECT_EQ(at.y, offset.y);
-  }
-
+  // A notice (titled, with its icon and OK) or, titled "Confirm", a question
+  // (Yes and No), at Offset from the wizard's corner.
   void ExpectNotice(const MessageWindow& message, const std::string& title, const std::string& icon,
                     const std::string& text, POINT offset) {
     EXPECT_EQ(message.title, title);
     EXPECT_EQ(message.text, text);
     EXPECT_EQ(message.icon, icon);
-    EXPECT_EQ(message.buttons, kOk);
+    EXPECT_EQ(message.buttons, title == "Confirm" ? kYesNo : kOk);
     const POINT at = Offset(message);
     EXPECT_EQ(at.x, offset.x);
     EXPECT_EQ(at.y, offset.y);
+  }
+  void ExpectConfirmation(const MessageWindow& message, const std::string& text, POINT offset) {
+    ExpectNotice(message, "Confirm", "question", text, offset);
   }
 
   // The host warning, then the success notice; both answered.

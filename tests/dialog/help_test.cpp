@@ -2,20 +2,13 @@
 // help viewer opens the file but renders no page here (it has no HTML
 // engine), so these tests look at the window and leave the pages to the
 // help file's own check.
-#include <algorithm>
-
-#include "dialog/wizard_test_support.h"
-#include "support/started_processes.h"
+#include "support/wizard_driver.h"
+#include "wizard/win32/layout.h"
 
 namespace quillfern::testing {
 namespace {
 
-std::vector<HWND> NewWindows(const std::vector<HWND>& before) {
-  std::vector<HWND> added;
-  for (HWND window : VisibleTopLevelWindows())
-    if (std::find(before.begin(), before.end(), window) == before.end()) added.push_back(window);
-  return added;
-}
+using namespace std::chrono_literals;
 
 TEST(WizardHelp, OpensTheHelpFileInAWindowNamedForQuillfern) {
   ProgramCopy copy(/*withHelp=*/true);
@@ -23,13 +16,10 @@ TEST(WizardHelp, OpensTheHelpFileInAWindowNamedForQuillfern) {
   ASSERT_TRUE(wizard.window());
   const auto before = VisibleTopLevelWindows();
   wizard.Click(wizard::win32::btnHelp);
-  HWND help = nullptr;
-  const bool opened = WaitUntil([&] {
-    for (HWND window : NewWindows(before))
-      if (WindowTextOf(window).find("Quillfern") != std::string::npos) help = window;
-    return help != nullptr;
+  const HWND help = WaitForNewWindow(before, 20s, [](HWND window) {
+    return WindowTextOf(window).find("Quillfern") != std::string::npos;
   });
-  ASSERT_TRUE(opened) << "no window naming Quillfern appeared";
+  ASSERT_TRUE(help) << "no window naming Quillfern appeared";
   EXPECT_EQ(WindowTextOf(help), "Quillfern Help");
   EXPECT_TRUE(wizard.Running()) << "the wizard stays open beside its help";
   ::PostMessageA(help, WM_CLOSE, 0, 0);
@@ -44,9 +34,9 @@ TEST(WizardHelp, WithoutAHelpFileShowsNothing) {
   wizard.Click(wizard::win32::btnHelp);
   // The click has been handled; a viewer it started shows itself now.
   WaitForStartedProcesses(wizard.processId());
-  const auto added = NewWindows(before);
-  EXPECT_TRUE(added.empty()) << "a window appeared for a missing help file";
-  for (HWND window : added) ::PostMessageA(window, WM_CLOSE, 0, 0);  // a viewer must not outlive the test
+  const HWND added = WaitForNewWindow(before, 0s);
+  EXPECT_FALSE(added) << "a window appeared for a missing help file";
+  if (added) ::PostMessageA(added, WM_CLOSE, 0, 0);  // a viewer must not outlive the test
   EXPECT_TRUE(wizard.OtherWindows().empty());
   EXPECT_TRUE(wizard.Running());
 }

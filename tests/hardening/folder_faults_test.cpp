@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "harness.h"
 #include "platform/probes.h"
 #include "support/test_support.h"
 
@@ -37,7 +36,7 @@ TEST(FolderFaults, AFolderGoneOrReplacedBeforeWritingIsAFailureAndNothingIsRecre
     }
     TempFolder temp;
     const std::string folder = temp / "new" + kSep + "out";
-    RecordingView view(ExcelSettings(folder));
+    RecordingView view(NewProjectSettings(1, 1, folder));
     const auto sabotage = [&] {
       fs::remove_all(folder);
       if (c.sabotage == Sabotage::ReplaceFolderWithFile) WriteBytes(folder, "not a folder");
@@ -76,20 +75,6 @@ TEST(FolderFaults, TheCliNamesTheFileThatFailedAndWhatWasAndWasNotWritten) {
   EXPECT_GT(err.size(), head.size() + tail.size()) << "the system's reason is missing";
   EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"ExcelAddin1.dof", "ExcelAddin1.dpr", "ExcelAddin1.tlb",
                                                          "Install.bat/", "Unit1.pas"}));
-}
-
-TEST(FolderFaults, TheCliNamesTheFolderItCouldNotCreateAndTheOnesItLeft) {
-  TempFolder dir;
-  // A file stands where the chain needs its first missing folder.
-  const std::string folder = dir / "made" + kSep + "more";
-  fs::create_directory(dir.path() / "made");
-  WriteBytes(folder, "x");
-  const CliResult inTheWay = RunCliWith({"-o", folder + kSep + "deeper" + kSep + "deepest"});
-  EXPECT_EQ(inTheWay.status, 1);
-  EXPECT_EQ(inTheWay.err.rfind("error: Unable to create output folder.\nerror: could not create " + folder + ": ", 0), 0u)
-      << inTheWay.err;
-  EXPECT_EQ(inTheWay.err.find("left in place"), std::string::npos) << "nothing was created: " << inTheWay.err;
-  EXPECT_EQ(ReadBytes(folder), "x");
 }
 
 }  // namespace

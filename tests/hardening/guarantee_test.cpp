@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue.h"
-#include "harness.h"
 #include "platform/probes.h"
 #include "support/test_support.h"
 
@@ -79,8 +78,6 @@ std::uint32_t Seed() {
   return given ? static_cast<std::uint32_t>(std::strtoul(given, nullptr, 10)) : 20261209u;
 }
 
-const char* const kSetNames[] = {".dpr", ".dof", ".tlb", "Unit1.pas", "Install.bat", "Uninstall.bat", "Readme.txt"};
-
 TEST(Guarantee, AGenerationChangesOnlyTheOutputFolderAndItsSevenFiles) {
   const std::uint32_t seed = Seed();
   Random r(seed);
@@ -130,8 +127,7 @@ TEST(Guarantee, AGenerationChangesOnlyTheOutputFolderAndItsSevenFiles) {
     for (fs::path p = fs::path(folder); !fs::exists(p); p = p.parent_path())
       mayChange.insert(p.lexically_relative(temp.path()).generic_string());
     const std::string rel = fs::path(folder).lexically_relative(temp.path()).generic_string();
-    for (const char* name : kSetNames)
-      mayChange.insert(rel + "/" + (name[0] == '.' ? s.ClassName + name : std::string(name)));
+    for (const std::string& name : ProjectFileNames(s.ClassName)) mayChange.insert(rel + "/" + name);
 
     const auto before = Snapshot(temp.path());
     RecordingView view(s);
@@ -154,8 +150,8 @@ TEST(Guarantee, AGenerationChangesOnlyTheOutputFolderAndItsSevenFiles) {
       EXPECT_EQ(fs::path(name).filename().string().rfind("RWRO", 0), std::string::npos)
           << "the write probe left " << name;
     }
-    for (const char* suffix : kSetNames) {
-      const std::string file = rel + "/" + (suffix[0] == '.' ? s.ClassName + suffix : std::string(suffix));
+    for (const std::string& name : ProjectFileNames(s.ClassName)) {
+      const std::string file = rel + "/" + name;
       ASSERT_TRUE(after.count(file) && !after.at(file).folder) << file << " was not written";
     }
   }

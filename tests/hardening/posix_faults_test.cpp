@@ -19,7 +19,6 @@
 
 #include <gtest/gtest.h>
 
-#include "harness.h"
 #include "platform/probes.h"
 #include "support/test_support.h"
 
@@ -85,7 +84,7 @@ std::string Names(const fs::path& folder) {
 }
 
 TEST(DiskFaults, AFileSizeLimitStopsTheSetAtTheFirstFileTooLargeAndLeavesNoPartOfIt) {
-  const generator::ProjectFileSet files = generator::ComposeProjectFiles(ExcelSettings(""), kFixedValues);
+  const generator::ProjectFileSet files = generator::ComposeProjectFiles(NewProjectSettings(1, 1), kFixedValues);
   std::set<std::size_t> limits;
   for (const auto& f : files) limits.insert(f.Content.size() - 1);
   for (const std::size_t limit : limits) {

@@ -1,7 +1,7 @@
 // Faults the Windows build meets: paths at and past MAX_PATH, characters
 // the file system refuses, a drive that maps a place nobody may write, high
 // bytes of the ANSI code page, and a file of the set held open without
-// sharing by another process while the command-line generator runs.
+// sharing while the command-line generator, another process, writes.
 #include <windows.h>
 
 #include <algorithm>
@@ -10,15 +10,15 @@
 
 #include <gtest/gtest.h>
 
-#include "harness.h"
 #include "platform/probes.h"
+#include "platform/win32/scoped.h"
 #include "support/test_support.h"
+#include "support/win32_support.h"
 
 namespace quillfern::testing {
 namespace {
 
-const char* const kSet[] = {"ExcelAddin1.dpr", "ExcelAddin1.dof", "ExcelAddin1.tlb", "Unit1.pas",
-                            "Install.bat",     "Uninstall.bat",   "Readme.txt"};
+const std::vector<std::string> kSet = ProjectFileNames("ExcelAddin1");
 
 std::vector<std::string> Split(const std::string& list) {
   std::vector<std::string> items;
@@ -45,7 +45,7 @@ std::string Between(const std::string& text, const std::string& begin, const std
 void ExpectReportMatchesDisk(const CliResult& r, const std::string& folder) {
   const std::string sep(1, platform::kPathDelimiter);
   if (r.status == 0) {
-    for (const char* name : kSet) EXPECT_TRUE(platform::FileExists(folder + sep + name)) << name;
+    for (const std::string& name : kSet) EXPECT_TRUE(platform::FileExists(folder + sep + name)) << name;
     EXPECT_EQ(r.err.find("error"), std::string::npos) << r.err;
     return;
   }
@@ -64,7 +64,7 @@ void ExpectReportMatchesDisk(const CliResult& r, const std::string& folder) {
                          r.err.find("error: no file can be made in ") != std::string::npos;
   EXPECT_TRUE(explained) << r.err;
   if (r.err.find("no file was written") != std::string::npos || r.err.find("could not create") != std::string::npos) {
-    for (const char* name : kSet) EXPECT_FALSE(platform::FileExists(folder + sep + name)) << name;
+    for (const std::string& name : kSet) EXPECT_FALSE(platform::FileExists(folder + sep + name)) << name;
   }
 }
 
@@ -114,9 +114,7 @@ TEST(Win32OddNames, BlanksAndHighBytesOfTheCodePageAreKeptInFolderAndText) {
       {"-a", "Excel", "-V", "XP", "-o", folder + typed + " dir", "-f", "Caf" + typed + " <>:\"|?*"});
   ASSERT_EQ(r.status, 0) << r.err;
   WIN32_FIND_DATAA found{};
-  const HANDLE search = ::FindFirstFileA((temp.str() + "\\with*").c_str(), &found);
-  ASSERT_NE(search, INVALID_HANDLE_VALUE);
-  ::FindClose(search);
+  ASSERT_TRUE(platform::win32::ScopedFind(::FindFirstFileA((temp.str() + "\\with*").c_str(), &found)));
   EXPECT_EQ(std::string(found.cFileName), "with blanks caf" + high + " dir");
   EXPECT_NE(ReadBytes(fs::path(temp.path()) / fs::path(found.cFileName) / "Unit1.pas").find("'" + friendly + "',"),
             std::string::npos);
@@ -137,53 +135,19 @@ TEST(Win32ReadOnlyPlaces, ADriveOntoProcIsRefusedWithItsReason) {
       << write.err;
 }
 
-// Runs the command-line executable with these arguments and returns its
-// exit code and standard error.
-CliResult RunCliExecutable(const std::string& arguments) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return {-1, "", "no pipe"};
-  ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdError = writeEnd;
-  startup.hStdOutput = writeEnd;
-  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION process{};
-  std::string command = "\"" QUILLFERN_CLI_EXE "\" " + arguments;
-  const BOOL started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                        &startup, &process);
-  ::CloseHandle(writeEnd);
-  if (!started) {
-    ::CloseHandle(readEnd);
-    return {-1, "", "cannot start " QUILLFERN_CLI_EXE};
-  }
-  std::string output;
-  char buffer[4096];
-  DWORD n = 0;
-  while (::ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) output.append(buffer, n);
-  ::CloseHandle(readEnd);
-  ::WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  ::GetExitCodeProcess(process.hProcess, &code);
-  ::CloseHandle(process.hProcess);
-  ::CloseHandle(process.hThread);
-  return {static_cast<int>(code), "", output};
-}
-
 TEST(Win32Locks, AFileHeldWithoutSharingStopsTheCliThereAndItSaysWhatStays) {
   TempFolder temp;
   const std::string folder = temp.str();
   ASSERT_EQ(RunCliWith({"-a", "Excel", "-V", "XP", "-o", folder}).status, 0);
   const std::string before = ReadBytes(fs::path(folder) / "Readme.txt");
+  const std::string unitBefore = ReadBytes(fs::path(folder) / "Unit1.pas");
   // This process holds Install.bat open without sharing; the CLI is another process.
-  const HANDLE held = ::CreateFileA((folder + "\\Install.bat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  const CliResult r = RunCliExecutable("-a Excel -V XP --force -o \"" + folder + "\"");
-  ::CloseHandle(held);
-  EXPECT_EQ(r.status, 1) << r.err;
+  platform::win32::ScopedFile held(::CreateFileA((folder + "\\Install.bat").c_str(), GENERIC_READ, 0, nullptr,
+                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  const ProcessResult r = RunCliExecutable({"-a", "Excel", "-V", "XP", "--force", "-o", folder});
+  held.Reset();
+  EXPECT_EQ(r.exitCode, 1u) << r.err;
   EXPECT_NE(r.err.find("error: Unable to write project files.\r\nerror: could not write " + folder + "\\Install.bat: "),
             std::string::npos)
       << r.err;
@@ -191,8 +155,11 @@ TEST(Win32Locks, AFileHeldWithoutSharingStopsTheCliThereAndItSaysWhatStays) {
                        "not written: Install.bat, Uninstall.bat, Readme.txt"),
             std::string::npos)
       << r.err;
+  EXPECT_NE(ReadBytes(fs::path(folder) / "Unit1.pas"), unitBefore) << "a file before the held one was not written";
   EXPECT_EQ(ReadBytes(fs::path(folder) / "Readme.txt"), before) << "a file after the held one was written";
   EXPECT_GT(fs::file_size(fs::path(folder) / "Install.bat"), 0u) << "the held file lost its bytes";
+  // Released, the same run goes through: the lock was the only obstacle.
+  EXPECT_EQ(RunCliExecutable({"-a", "Excel", "-V", "XP", "--force", "-o", folder}).exitCode, 0u);
 }
 
 TEST(Win32Links, AHardLinkedFileOfTheSetIsReplacedAndTheOtherNameKeepsItsBytes) {

@@ -5,7 +5,11 @@
 #include <chrono>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
+
+#include "catalogue/catalogue.h"
+#include "cli/cli.h"
 
 namespace quillfern::testing {
 
@@ -110,6 +114,81 @@ std::vector<std::string> CrLfLines(std::string_view text) {
     start = end + 2;
   }
   return lines;
+}
+
+std::vector<std::string> ProjectFileNames(const std::string& className) {
+  return {className + ".dpr", className + ".dof", className + ".tlb", "Unit1.pas",
+          "Install.bat",      "Uninstall.bat",    "Readme.txt"};
+}
+
+std::set<std::string> ProjectFileSet(const std::string& className) {
+  const std::vector<std::string> names = ProjectFileNames(className);
+  return {names.begin(), names.end()};
+}
+
+std::string Normalised(std::string bytes, const std::string& fileName, const std::string& hostPath) {
+  static const std::regex guid("\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}");
+  bytes = std::regex_replace(bytes, guid, "{GUID}");
+  if (fileName == "Readme.txt")
+    bytes = std::regex_replace(bytes, std::regex("^Generated on [^\r\n]* by "), "Generated on <DATE> by ");
+  if (fileName.size() > 4 && fileName.compare(fileName.size() - 4, 4, ".dof") == 0)
+    bytes = std::regex_replace(bytes, std::regex("SearchPath=[^\r\n]*"), "SearchPath=<SEARCHPATH>");
+  if (!hostPath.empty())
+    for (std::size_t at; (at = bytes.find(hostPath)) != std::string::npos;) bytes.erase(at, hostPath.size());
+  return bytes;
+}
+
+const generator::ProjectValues kFixedValues{"{11111111-2222-3333-4444-555555555555}", "C:\\Office\\EXCEL.EXE",
+                                            "C:\\Tools\\LibraryFiles", "09.12.2026 13:44:16"};
+
+generator::WizardSettings NewProjectSettings(std::size_t app, std::size_t version, const std::string& folderText) {
+  const catalogue::ProjectDefaults d = catalogue::NewProjectDefaults(app, version);
+  generator::WizardSettings s;
+  s.TargetApp = d.TargetApp;
+  s.TargetVersion = d.TargetVersion;
+  s.InterfaceUnitFile = d.InterfaceUnitFile;
+  s.FriendlyName = d.FriendlyName;
+  s.ClassName = d.ClassName;
+  s.Description = d.Description;
+  s.OutputFolderText = folderText;
+  return s;
+}
+
+CliResult RunCliWith(std::vector<std::string> args) {
+  args.insert(args.begin(), "quillfern-cli");
+  std::vector<const char*> argv;
+  for (const auto& a : args) argv.push_back(a.c_str());
+  std::ostringstream out, err;
+  const int status = cli::RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
+  return {status, out.str(), err.str()};
+}
+
+void RecordingView::SetFieldText(wizard::InputField field, const std::string& text) {
+  (field == wizard::InputField::ClassName ? settings.ClassName : settings.InterfaceUnitFile) = text;
+  log.push_back("set " + std::string(wizard::FieldName(field)) + " " + text);
+}
+
+void RecordingView::FocusField(wizard::InputField field) {
+  log.push_back("focus " + std::string(wizard::FieldName(field)));
+}
+
+bool RecordingView::AskYesNo(wizard::Question, const std::string& text) {
+  if (answers.empty() && scriptedOnly) ADD_FAILURE() << "unexpected question: " << text;
+  const bool yes = answers.empty() ? !scriptedOnly : answers.front();
+  if (!answers.empty()) answers.pop_front();
+  log.push_back("ask " + text + (yes ? " -> Yes" : " -> No"));
+  return yes;
+}
+
+void RecordingView::ShowWarning(const std::string& title, const std::string&) {
+  log.push_back("warning " + title);
+  if (onWarning) onWarning();
+}
+
+std::string RecordingView::Outcome() const {
+  for (auto it = log.rbegin(); it != log.rend(); ++it)
+    if (it->rfind("error ", 0) == 0 || it->rfind("info ", 0) == 0) return *it;
+  return {};
 }
 
 }  // namespace quillfern::testing

@@ -1,14 +1,22 @@
-// Shared helpers for the tests: real temporary folders, whole-file bytes,
-// and a byte comparison that names the first difference.
+// What every test program shares: real temporary folders, whole-file bytes,
+// a byte comparison that names the first difference, the projects' files and
+// their normal form, the settings of a new project, the command-line
+// generator run in this process, and a view that records what the Generate
+// command did.
 #pragma once
 
+#include <deque>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "generator/project_files.h"
+#include "wizard/generate_command.h"
 
 namespace quillfern::testing {
 
@@ -43,6 +51,7 @@ class ScopedWorkingDirectory {
   fs::path previous_;
 };
 
+// Throw std::runtime_error when the file cannot be read or written.
 std::string ReadBytes(const fs::path& file);
 void WriteBytes(const fs::path& file, std::string_view bytes);
 
@@ -55,5 +64,56 @@ std::set<std::string> ListTree(const fs::path& root);
 
 // Splits on CR LF; a text that ends in CR LF gives no empty last element.
 std::vector<std::string> CrLfLines(std::string_view text);
+
+// The seven files of the project named ClassName, in writing order.
+std::vector<std::string> ProjectFileNames(const std::string& className);
+// The same as a set, to compare with ListTree.
+std::set<std::string> ProjectFileSet(const std::string& className);
+
+// A generated file as every build and run writes it: the class identifier,
+// the read-me's date and the options file's search path replaced by fixed
+// marks, and every occurrence of HostPath (when given) removed.
+std::string Normalised(std::string bytes, const std::string& fileName, const std::string& hostPath = "");
+
+// Machine values fixed in advance, so that a composed set's bytes are known.
+extern const generator::ProjectValues kFixedValues;
+
+// A new project for App and Version with the defaults the catalogue gives
+// it, to be written into FolderText.
+generator::WizardSettings NewProjectSettings(std::size_t app, std::size_t version,
+                                             const std::string& folderText = "");
+
+struct CliResult {
+  int status;
+  std::string out, err;
+};
+
+// quillfern-cli with these arguments (UTF-8), run in this process.
+CliResult RunCliWith(std::vector<std::string> args);
+
+// A view with fixed settings that answers from a script and logs everything
+// the command did, one line each: "ask TEXT -> Yes", "set FIELD TEXT",
+// "focus FIELD", "error TEXT", "info TEXT", "warning TITLE".
+class RecordingView : public wizard::GenerateView {
+ public:
+  explicit RecordingView(generator::WizardSettings s = {}) : settings(std::move(s)) {}
+
+  generator::WizardSettings settings;
+  std::deque<bool> answers;  // taken one per question; once used up, every answer is Yes
+  bool scriptedOnly = false;  // a question beyond the script then fails the test
+  std::function<void()> onWarning;  // runs between the checks and the writing
+  std::vector<std::string> log;
+
+  generator::WizardSettings ReadSettings() override { return settings; }
+  void SetFieldText(wizard::InputField field, const std::string& text) override;
+  void FocusField(wizard::InputField field) override;
+  bool AskYesNo(wizard::Question, const std::string& text) override;
+  void ShowError(const std::string& text) override { log.push_back("error " + text); }
+  void ShowInformation(const std::string& text) override { log.push_back("info " + text); }
+  void ShowWarning(const std::string& title, const std::string&) override;
+
+  // The last error or information shown, or empty.
+  std::string Outcome() const;
+};
 
 }  // namespace quillfern::testing

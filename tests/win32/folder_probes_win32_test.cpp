@@ -9,7 +9,7 @@
 #include "platform/win32/scoped.h"
 #include "platform/probes.h"
 #include "support/test_support.h"
-#include "win32/win32_test_support.h"
+#include "support/win32_support.h"
 
 namespace quillfern::platform {
 namespace {
@@ -17,7 +17,7 @@ namespace {
 using testing::ListTree;
 using testing::TempFolder;
 using platform::win32::ScopedErrorMode;
-using testing::win32::ScopedWineDrive;
+using testing::ScopedWineDrive;
 
 // The names in Folder that match Pattern (such as "RWR*.tmp").
 std::set<std::string> Matching(const std::string& folder, const std::string& pattern) {
@@ -68,25 +68,13 @@ TEST(FolderProbes, TellAFileFromAFolderWithABackslashAfterIt) {
   EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"name"}));
 }
 
-TEST(IsFolderWriteProtected, LeavesNoProbeFileInAWritableFolder) {
-  TempFolder dir;
-  for (const std::string& form : {dir.str(), dir.str() + "\\"}) {
-    EXPECT_FALSE(IsFolderWriteProtected(form)) << form;
-    EXPECT_TRUE(ListTree(dir.path()).empty()) << form;
-  }
-  // Windows makes the name from the first three letters of the prefix.
-  const std::set<std::string> before = Matching("C:\\", "RWR*");
-  EXPECT_FALSE(IsFolderWriteProtected("C:\\"));
-  EXPECT_EQ(Matching("C:\\", "RWR*"), before);
-}
-
 // /sys cannot be written by anyone, root included (a read-only mount where
 // a container mounts it so); a drive letter of the prefix is mapped onto it.
 // On Windows itself a folder that denies writing would stand in for it.
 class ReadOnlyDrive : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!testing::win32::RunningUnderWine()) GTEST_SKIP() << "maps a drive of Wine's onto /sys";
+    if (!testing::RunningUnderWine()) GTEST_SKIP() << "maps a drive of Wine's onto /sys";
     mapped.emplace("/sys");
     drive = mapped->drive();
   }

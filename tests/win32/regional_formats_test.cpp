@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/probes.h"
-#include "win32/win32_test_support.h"
+#include "support/win32_support.h"
 
 namespace quillfern::platform {
 namespace {
 
-using testing::win32::ScopedLocaleInfo;
+using testing::ScopedLocaleInfo;
 
 TEST(DateTimeText, FollowsTheFormatsTheUserChose) {
   struct Case {

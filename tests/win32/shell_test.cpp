@@ -1,6 +1,6 @@
 // The shell's folder picker, for real on a display: a second thread finds
 // the picker, looks at it and presses one of its buttons. Also opening a
-// document and the help file.
+// document. (The help file: the wizard's Help button, in WizardHelp.)
 #include <windows.h>
 
 #include <commctrl.h>
@@ -14,19 +14,20 @@
 #include "platform/shell.h"
 #include "platform/win32/scoped.h"
 #include "platform/win32/utf16.h"
-#include "support/started_processes.h"
 #include "support/test_support.h"
-#include "win32/win32_test_support.h"
+#include "support/win32_support.h"
 
 namespace quillfern::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempFolder;
+using namespace std::chrono_literals;
 using platform::win32::ScopedComApartment;
 using platform::win32::ScopedErrorMode;
-using testing::win32::VisibleTopLevelWindows;
-using testing::win32::WaitForNewWindow;
+using testing::TempFolder;
+using testing::VisibleTopLevelWindows;
+using testing::WaitForNewWindow;
+using testing::WaitUntil;
 
 constexpr char kTitle[] = "Select output folder";
 constexpr UINT kCallerErrorMode = SEM_NOOPENFILEERRORBOX;
@@ -49,23 +50,24 @@ class TestWindow {
   HWND window_;
 };
 
+// The dialogs of Thread (class "#32770"), shown or not.
+std::vector<HWND> DialogsOf(DWORD thread) {
+  std::vector<HWND> dialogs;
+  ::EnumThreadWindows(
+      thread,
+      [](HWND window, LPARAM list) -> BOOL {
+        if (testing::ClassOf(window) == "#32770") reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&dialogs));
+  return dialogs;
+}
+
 // The picker of PickerThread whose title text is kTitle, when one is open.
 HWND FindPicker(DWORD pickerThread) {
-  struct Search {
-    HWND found = nullptr;
-  } search;
-  ::EnumThreadWindows(
-      pickerThread,
-      [](HWND window, LPARAM data) -> BOOL {
-        char className[16] = {};
-        ::GetClassNameA(window, className, sizeof className);
-        if (std::string(className) != "#32770" || !::IsWindowVisible(window)) return TRUE;
-        if (!::FindWindowExA(window, nullptr, "Static", kTitle)) return TRUE;
-        reinterpret_cast<Search*>(data)->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND dialog : DialogsOf(pickerThread))
+    if (::IsWindowVisible(dialog) && ::FindWindowExA(dialog, nullptr, "Static", kTitle)) return dialog;
+  return nullptr;
 }
 
 // The text of the picker's tree item that Which names (TVGN_CARET: the
@@ -110,20 +112,13 @@ class PickerDriver {
  private:
   void Drive(int button) {
     HWND picker = nullptr;
-    for (int tries = 0; tries < 600 && !picker; ++tries) {
-      ::Sleep(100);
-      picker = FindPicker(pickerThread_);
-    }
-    if (!picker) {
-      CloseEveryDialog();  // one that is not the expected picker must not hang the test
+    if (!WaitUntil([&] { return (picker = FindPicker(pickerThread_)) != nullptr; }, 60s)) {
+      // One that is not the expected picker must not hang the test.
+      for (HWND dialog : DialogsOf(pickerThread_)) ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
       return;
     }
     found = true;
-    selected = ItemText(picker, TVGN_CARET);
-    for (int tries = 0; tries < 100 && !selection_.empty() && selected != selection_; ++tries) {
-      ::Sleep(100);
-      selected = ItemText(picker, TVGN_CARET);
-    }
+    WaitUntil([&] { return (selected = ItemText(picker, TVGN_CARET)) == selection_ || selection_.empty(); }, 10s);
     topItem = ItemText(picker, TVGN_ROOT);
     errorModeWhileOpen = ::GetErrorMode();
     for (HWND window : watched_) enabledWhileOpen.push_back(::IsWindowEnabled(window) != FALSE);
@@ -133,18 +128,6 @@ class PickerDriver {
     }
     ::PostMessageA(picker, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(picker, button)));
-  }
-
-  void CloseEveryDialog() const {
-    ::EnumThreadWindows(
-        pickerThread_,
-        [](HWND window, LPARAM) -> BOOL {
-          char className[16] = {};
-          ::GetClassNameA(window, className, sizeof className);
-          if (std::string(className) == "#32770") ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-          return TRUE;
-        },
-        0);
   }
 
   DWORD pickerThread_;
@@ -281,7 +264,7 @@ TEST(ShellOpenFile, StartsAnExistingProgramAndItsWindowAppears) {
   ASSERT_TRUE(FileExists(notepad));
   const std::set<HWND> before = VisibleTopLevelWindows();
   EXPECT_TRUE(ShellOpenFile(notepad, ""));
-  const HWND opened = WaitForNewWindow(before, 30);
+  const HWND opened = WaitForNewWindow(before, 30s);
   ASSERT_NE(opened, nullptr) << "no window appeared for " << notepad;
   EndProcessOf(opened);
 }
@@ -292,16 +275,7 @@ TEST(ShellOpenFile, IsFalseForAMissingFile) {
   EXPECT_FALSE(ShellOpenFile(dir / "missing.chm", ""));
   EXPECT_FALSE(ShellOpenFile(dir / "missing.txt", "/p"));
   testing::WaitForStartedProcesses(::GetCurrentProcessId());
-  EXPECT_EQ(WaitForNewWindow(before, 0), nullptr);
-}
-
-TEST(ShowHelpFile, OpensNothingWithoutAHelpFileBesideTheProgram) {
-  const std::string help = ChangeFileExt(ProgramPath(), ".chm");
-  ASSERT_FALSE(FileExists(help)) << help;
-  const std::set<HWND> before = VisibleTopLevelWindows();
-  ShowHelpFile();
-  testing::WaitForStartedProcesses(::GetCurrentProcessId());
-  EXPECT_EQ(WaitForNewWindow(before, 0), nullptr);
+  EXPECT_EQ(WaitForNewWindow(before, 0s), nullptr);
 }
 
 }  // namespace

@@ -4,11 +4,9 @@
 #include <oleauto.h>
 
 #include <memory>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
-#include "cli/cli.h"
 #include "support/test_support.h"
 
 namespace quillfern {
@@ -25,18 +23,11 @@ std::string Narrow(BSTR text) {
   return narrow;
 }
 
-// Generates the default Excel project and gives back the path of its .tlb.
-std::string GeneratedTypeLibrary(const TempFolder& dir) {
-  const std::string folder = dir.str();
-  const char* argv[] = {"quillfern-cli", "-a", "Excel", "-o", folder.c_str()};
-  std::ostringstream out, err;
-  EXPECT_EQ(cli::RunCli(5, argv, out, err), 0) << err.str();
-  return dir / "ExcelAddin1.tlb";
-}
-
-TEST(TypeLibraryLoaded, ShowsTheLibraryAndNothingElse) {
+TEST(TypeLibraryLoaded, ShowsTheLibraryAndNothingElseAndHoldsTheNameHashWindowsComputes) {
   TempFolder dir;
-  const std::string path = GeneratedTypeLibrary(dir);
+  const testing::CliResult r = testing::RunCliWith({"-a", "Excel", "-o", dir.str()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string path = dir / "ExcelAddin1.tlb";
   ITypeLib* raw = nullptr;
   ASSERT_EQ(::LoadTypeLibEx(Wide(path).c_str(), REGKIND_NONE, &raw), S_OK) << path;
   const std::unique_ptr<ITypeLib, void (*)(ITypeLib*)> library(raw, [](ITypeLib* l) { l->Release(); });
@@ -59,11 +50,8 @@ TEST(TypeLibraryLoaded, ShowsTheLibraryAndNothingElse) {
   library->ReleaseTLibAttr(attributes);
 
   EXPECT_EQ(library->GetTypeInfoCount(), 0u);
-}
 
-TEST(TypeLibraryLoaded, HoldsTheNameHashWindowsComputes) {
-  TempFolder dir;
-  const std::string bytes = ReadBytes(GeneratedTypeLibrary(dir));
+  const std::string bytes = ReadBytes(path);
   ASSERT_GT(bytes.size(), 0x3EBu);
   const ULONG hash = ::LHashValOfNameSysA(SYS_WIN32, 0x0409, "AddinLib");
   EXPECT_EQ(static_cast<unsigned char>(bytes[0x3EA]), hash & 0xFF);

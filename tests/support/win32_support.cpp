@@ -1,12 +1,20 @@
-#include "win32/win32_test_support.h"
+#include "support/win32_support.h"
+
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
-#include <cstring>
 #include <thread>
 
-namespace quillfern::testing::win32 {
+#include "platform/win32/scoped.h"
+#include "platform/win32/utf16.h"
+
+namespace quillfern::testing {
+
+using platform::win32::ScopedFile;
 
 namespace {
 
@@ -94,14 +102,6 @@ ScopedLocaleInfo::ScopedLocaleInfo(LCTYPE type, const std::string& value) : type
 }
 
 ScopedLocaleInfo::~ScopedLocaleInfo() { ::SetLocaleInfoA(LOCALE_USER_DEFAULT, type_, previous_.c_str()); }
-
-ScopedFileOnDisk::ScopedFileOnDisk(std::string path) : path_(std::move(path)) {
-  ScopedFile file(::CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-  EXPECT_TRUE(file) << "cannot create " << path_ << " (error " << ::GetLastError() << ")";
-}
-
-ScopedFileOnDisk::~ScopedFileOnDisk() { ::DeleteFileA(path_.c_str()); }
 
 bool RunningUnderWine() {
   const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
@@ -207,48 +207,14 @@ ProcessResult RunProcess(const std::string& commandLine) {
   return result;
 }
 
-ChildProcess::ChildProcess(const std::string& commandLine) {
-  Pipe out = MakePipe(false), in = MakePipe(true);
-  if (!out.write || !in.read) {
-    ADD_FAILURE() << "cannot make pipes";
-    return;
-  }
-  process_ = Start(commandLine, in.read.get(), out.write.get(), out.write.get());
-  input_ = std::move(in.write);
-  output_ = std::move(out.read);
+ProcessResult RunCliExecutable(const std::vector<std::string>& args) {
+  std::string commandLine = Quote(ProgramFolder() + "quillfern-cli.exe");
+  for (const std::string& arg : args) commandLine += " " + Quote(arg);
+  return RunProcess(commandLine);
 }
 
-ChildProcess::~ChildProcess() { Finish(); }
-
-std::string ChildProcess::ReadLine() {
-  std::string line;
-  char c = 0;
-  DWORD n = 0;
-  while (output_ && ::ReadFile(output_.get(), &c, 1, &n, nullptr) && n == 1 && c != '\n') {
-    if (c != '\r') line += c;
-  }
-  return line;
-}
-
-DWORD ChildProcess::Finish() {
-  input_.Reset();
-  DWORD code = ~DWORD{0};
-  if (process_) {
-    ::WaitForSingleObject(process_.get(), INFINITE);
-    ::GetExitCodeProcess(process_.get(), &code);
-    process_.Reset();
-  }
-  return code;
-}
-
-namespace {
-
-// Runs a Unix program under Wine, which starts Unix executables directly.
-// Wine cannot give their exit status, so the caller checks the outcome.
-void RunUnix(const std::string& commandLine) { RunProcess(commandLine); }
-
-}  // namespace
-
+// ln and rm are Unix programs, which Wine starts directly; it cannot give
+// their exit status, so what they did is checked instead.
 ScopedWineDrive::ScopedWineDrive(const std::string& unixFolder) {
   const char* prefix = std::getenv("WINEPREFIX");
   if (!RunningUnderWine() || !prefix || !*prefix) {
@@ -259,12 +225,12 @@ ScopedWineDrive::ScopedWineDrive(const std::string& unixFolder) {
   for (char letter = 'R'; letter <= 'Y'; ++letter) {
     if (used & (1u << (letter - 'A'))) continue;
     const std::string link = std::string(prefix) + "/dosdevices/" + char(letter - 'A' + 'a') + ":";
-    RunUnix("Z:\\bin\\ln -s " + Quote(unixFolder) + " " + Quote(link));
+    RunProcess("Z:\\bin\\ln -s " + Quote(unixFolder) + " " + Quote(link));
     const std::string drive = std::string(1, letter) + ":";
     const DWORD attributes = ::GetFileAttributesA((drive + "\\").c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       ADD_FAILURE() << "linking " << link << " to " << unixFolder << " gave no drive " << drive;
-      RunUnix("Z:\\bin\\rm -f " + Quote(link));
+      RunProcess("Z:\\bin\\rm -f " + Quote(link));
       return;
     }
     link_ = link;
@@ -275,27 +241,105 @@ ScopedWineDrive::ScopedWineDrive(const std::string& unixFolder) {
 }
 
 ScopedWineDrive::~ScopedWineDrive() {
-  if (!link_.empty()) RunUnix("Z:\\bin\\rm -f " + Quote(link_));
+  if (!link_.empty()) RunProcess("Z:\\bin\\rm -f " + Quote(link_));
 }
 
-std::set<HWND> VisibleTopLevelWindows() {
-  std::set<HWND> windows;
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+std::set<HWND> VisibleTopLevelWindows(DWORD process) {
+  struct Search {
+    DWORD process;
+    std::set<HWND> found;
+  } search{process, {}};
   ::EnumWindows(
-      [](HWND window, LPARAM list) -> BOOL {
-        if (::IsWindowVisible(window)) reinterpret_cast<std::set<HWND>*>(list)->insert(window);
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (::IsWindowVisible(window) && (!s->process || owner == s->process)) s->found.insert(window);
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(&windows));
-  return windows;
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
-HWND WaitForNewWindow(const std::set<HWND>& before, double seconds) {
-  for (double waited = 0;; waited += 0.1) {
-    for (HWND window : VisibleTopLevelWindows())
-      if (!before.count(window)) return window;
-    if (waited >= seconds) return nullptr;
-    ::Sleep(100);
+HWND WaitForNewWindow(const std::set<HWND>& before, std::chrono::milliseconds timeout,
+                      const std::function<bool(HWND)>& wanted) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : VisibleTopLevelWindows())
+          if (!before.count(window) && (!wanted || wanted(window))) found = window;
+        return found != nullptr;
+      },
+      timeout);
+  return found;
+}
+
+void WaitForStartedProcesses(DWORD parent, DWORD boundMs) {
+  std::vector<DWORD> pending{parent}, seen{parent};
+  while (!pending.empty()) {
+    const DWORD current = pending.back();
+    pending.pop_back();
+    const ScopedFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) break;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
+      const DWORD id = entry.th32ProcessID;
+      if (entry.th32ParentProcessID != current || std::count(seen.begin(), seen.end(), id)) continue;
+      seen.push_back(id);
+      pending.push_back(id);
+      if (const HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id)) {
+        const ScopedFile owner(process);
+        // A process without windows (a console program) is not waited for.
+        ::WaitForInputIdle(process, boundMs);
+      }
+    }
   }
 }
 
-}  // namespace quillfern::testing::win32
+std::string WindowTextOf(HWND window) {
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(copied);
+  return platform::Utf8FromUtf16(text);
+}
+
+std::string ClassOf(HWND window) {
+  std::array<char, 256> name{};
+  ::GetClassNameA(window, name.data(), static_cast<int>(name.size()));
+  return name.data();
+}
+
+RECT FrameOf(HWND window) {
+  RECT frame{};
+  ::GetWindowRect(window, &frame);
+  return frame;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    children.push_back(child);
+  return children;
+}
+
+HWND ChildWithText(HWND window, const std::string& caption) {
+  for (HWND child : Children(window))
+    if (WindowTextOf(child) == caption) return child;
+  return nullptr;
+}
+
+}  // namespace quillfern::testing

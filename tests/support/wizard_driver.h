@@ -1,17 +1,22 @@
 // Drives the real quillfern.exe from outside, as a user would: starts it in
 // a working folder, finds its windows and controls by their identity, clicks
 // and types with posted mouse and keyboard messages, and reads what the
-// windows show. Windows only.
+// windows show; and the fixture the wizard's tests share. Windows only.
 #pragma once
 
 #include <windows.h>
 
 #include <chrono>
-#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "support/test_support.h"
+#include "support/win32_support.h"
+
 namespace quillfern::testing {
+
+inline constexpr char kCaption[] = "New Microsoft Office COM Add-In";
 
 // What a message box or message dialog shows.
 struct MessageWindow {
@@ -22,14 +27,6 @@ struct MessageWindow {
   std::string icon;                  // "question", "error", "information", "warning" or "unknown"
   RECT frame{};
 };
-
-// Polls Condition until it holds or Timeout passes; true when it held.
-bool WaitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds timeout = std::chrono::seconds(20));
-
-std::string WindowTextOf(HWND window);  // UTF-8, through WM_GETTEXT, so it works across processes
-std::string ClassOf(HWND window);
-RECT FrameOf(HWND window);
 
 // A message box or dialog as it is on the screen now.
 MessageWindow ReadMessageWindow(HWND window);
@@ -78,7 +75,7 @@ class Wizard {
   // owned by Owner (the wizard when null), waited for up to the timeout.
   HWND WaitForMessageWindow(HWND owner = nullptr) const;
   // Every visible top-level window of the program other than the wizard.
-  std::vector<HWND> OtherWindows() const;
+  std::set<HWND> OtherWindows() const;
 
   // Waits for the program to end; its exit status, or STILL_ACTIVE.
   DWORD WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
@@ -105,13 +102,37 @@ Capture StableCapture(const RECT& area);
 // Writes the capture as a 24-bit BMP file. False when it cannot.
 bool SaveBmp(const Capture& capture, const std::string& path);
 
-// The full path of the quillfern.exe beside the tests.
-std::string ProgramBesideTests();
+// "(left, top) width x height", for messages.
+std::string Describe(const RECT& r);
 
-// Every visible top-level window on the desktop, of any program.
-std::vector<HWND> VisibleTopLevelWindows();
+// How a user answers a message window.
+enum class Answer { ClickYes, ClickNo, ClickOk, Enter, Escape, CloseBox };
+const char* Name(Answer answer);
 
-// The child of Window whose text is Caption, or null.
-HWND ChildWithText(HWND window, const std::string& caption);
+// A copy of the program, with or without its help file, in a folder of its own.
+class ProgramCopy {
+ public:
+  explicit ProgramCopy(bool withHelp);
+  const std::string& program() const { return program_; }
+  std::string folder() const { return folder_.str(); }
+
+ private:
+  TempFolder folder_;
+  std::string program_;
+};
+
+// A running wizard per test, started in a fresh working folder.
+class WizardTest : public ::testing::Test {
+ protected:
+  TempFolder work;
+  Wizard wizard{work.str()};
+
+  // The message window the wizard shows next; fails the test when none comes.
+  MessageWindow NextMessage();
+  // Answers Message as a user would, and waits until it is gone.
+  void Give(Answer answer, const MessageWindow& message);
+  // The message window's top-left corner relative to the wizard's.
+  POINT Offset(const MessageWindow& message) const;
+};
 
 }  // namespace quillfern::testing

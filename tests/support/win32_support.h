@@ -1,20 +1,19 @@
-// Helpers for the tests that need Windows itself (here Wine, with its own
-// registry and file system): registry entries and settings that put things
-// back when the test ends, even a failing one; child processes; windows.
+// What the tests that need Windows itself share (here Wine, with its own
+// registry, file system and window manager): registry entries and settings
+// that put things back when the test ends, even a failing one; child
+// processes; the windows on the desktop. Windows only.
 #pragma once
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/win32/scoped.h"
-
-namespace quillfern::testing::win32 {
-
-using platform::win32::ScopedFile;
+namespace quillfern::testing {
 
 // An App Paths entry for ExeName under HKEY_LOCAL_MACHINE while the owner
 // lives. A key the owner created is deleted afterwards; one that stood before
@@ -58,24 +57,11 @@ class ScopedLocaleInfo {
   std::string previous_;
 };
 
-
-// A file created (empty) for the owner's lifetime; its folders must exist.
-class ScopedFileOnDisk {
- public:
-  explicit ScopedFileOnDisk(std::string path);
-  ScopedFileOnDisk(const ScopedFileOnDisk&) = delete;
-  ScopedFileOnDisk& operator=(const ScopedFileOnDisk&) = delete;
-  ~ScopedFileOnDisk();
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 // True inside Wine (its ntdll exports wine_get_version).
 bool RunningUnderWine();
 
-// The folder of the running test program, with a trailing backslash.
+// The folder of the running test program, with a trailing backslash; the
+// programs under test are built into the same folder.
 std::string ProgramFolder();
 
 // The short (8.3) form of an existing path, or empty when the system gives none.
@@ -95,28 +81,12 @@ struct ProcessResult {
 // process cannot be started.
 ProcessResult RunProcess(const std::string& commandLine);
 
-// A process started with the test holding its standard input; it is waited
-// for (after its input is closed) when the owner goes.
-class ChildProcess {
- public:
-  explicit ChildProcess(const std::string& commandLine);
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-  ~ChildProcess();
-  bool started() const { return static_cast<bool>(process_); }
-  // The first line the child writes to its standard output, without the end
-  // of line; empty when it ends without writing one.
-  std::string ReadLine();
-  // Closes the child's standard input and waits for it to end; its exit code.
-  DWORD Finish();
-
- private:
-  ScopedFile process_, input_, output_;
-};
+// quillfern-cli.exe from the program's folder, each argument quoted.
+ProcessResult RunCliExecutable(const std::vector<std::string>& args);
 
 // A drive letter of the Wine prefix mapped onto a Unix folder while the
 // owner lives (a link in the prefix's dosdevices folder, made by running
-// Unix ln, which Wine starts like any program). Wine only.
+// Unix ln, which Wine starts like any program). Fails the test outside Wine.
 class ScopedWineDrive {
  public:
   explicit ScopedWineDrive(const std::string& unixFolder);
@@ -131,11 +101,29 @@ class ScopedWineDrive {
   std::string drive_;
 };
 
-// The visible top-level windows on the desktop, of every process.
-std::set<HWND> VisibleTopLevelWindows();
+// Polls Condition until it holds or Timeout passes; true when it held.
+bool WaitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
-// Waits up to Seconds for a visible top-level window not in Before; null if
-// none. With no time it only looks.
-HWND WaitForNewWindow(const std::set<HWND>& before, double seconds);
+// The visible top-level windows on the desktop: of every process, or of
+// Process alone when given.
+std::set<HWND> VisibleTopLevelWindows(DWORD process = 0);
 
-}  // namespace quillfern::testing::win32
+// Waits up to Timeout for a visible top-level window not in Before (and
+// Wanted, when given); null if none came. With no time it only looks.
+HWND WaitForNewWindow(const std::set<HWND>& before, std::chrono::milliseconds timeout,
+                      const std::function<bool(HWND)>& wanted = nullptr);
+
+// Waits until each process that Parent started, and each that those started,
+// is waiting for input (its first windows are up) or has ended: at most
+// BoundMs for each. Then a window that nothing opened has no excuse left.
+void WaitForStartedProcesses(DWORD parent, DWORD boundMs = 20000);
+
+std::string WindowTextOf(HWND window);  // UTF-8, through WM_GETTEXT, so it works across processes
+std::string ClassOf(HWND window);
+RECT FrameOf(HWND window);
+std::vector<HWND> Children(HWND parent);
+// The child of Window whose text is Caption, or null.
+HWND ChildWithText(HWND window, const std::string& caption);
+
+}  // namespace quillfern::testing

@@ -1,8 +1,7 @@
-#include "dialog/wizard_driver.h"
+#include "support/wizard_driver.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <fstream>
 #include <thread>
 
@@ -15,36 +14,6 @@ namespace win32 = quillfern::wizard::win32;
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr char kWizardTitle[] = "New Microsoft Office COM Add-In";
-
-struct Search {
-  DWORD process;
-  std::function<bool(HWND)> wanted;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectTopLevel(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<Search*>(data);
-  DWORD process = 0;
-  ::GetWindowThreadProcessId(window, &process);
-  if (process == search->process && ::IsWindowVisible(window) && search->wanted(window))
-    search->found.push_back(window);
-  return TRUE;
-}
-
-std::vector<HWND> TopLevelWindows(DWORD process, std::function<bool(HWND)> wanted) {
-  Search search{process, std::move(wanted), {}};
-  ::EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> children;
-  for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-    children.push_back(child);
-  return children;
-}
 
 // Icon as the system draws it on the dialog face colour, pixel by pixel.
 std::vector<COLORREF> DrawnIcon(HICON icon, int size) {
@@ -81,38 +50,6 @@ std::string IconKind(HWND iconControl) {
 
 }  // namespace
 
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(20ms);
-  }
-  return true;
-}
-
-std::string WindowTextOf(HWND window) {
-  DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  ::SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 5000, &copied);
-  text.resize(copied);
-  return platform::Utf8FromUtf16(text);
-}
-
-std::string ClassOf(HWND window) {
-  std::array<char, 256> name{};
-  ::GetClassNameA(window, name.data(), static_cast<int>(name.size()));
-  return name.data();
-}
-
-RECT FrameOf(HWND window) {
-  RECT frame{};
-  ::GetWindowRect(window, &frame);
-  return frame;
-}
-
 MessageWindow ReadMessageWindow(HWND window) {
   MessageWindow message;
   message.window = window;
@@ -133,28 +70,10 @@ MessageWindow ReadMessageWindow(HWND window) {
   return message;
 }
 
-std::string ProgramBesideTests() {
-  std::array<char, MAX_PATH + 1> self{};
-  ::GetModuleFileNameA(nullptr, self.data(), MAX_PATH);
-  std::string path(self.data());
-  return path.substr(0, path.find_last_of('\\') + 1) + "quillfern.exe";
-}
-
-std::vector<HWND> VisibleTopLevelWindows() {
-  std::vector<HWND> windows;
-  ::EnumWindows(
-      [](HWND window, LPARAM list) {
-        if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
-
-Wizard::Wizard(const std::string& workingFolder) : Wizard(workingFolder, ProgramBesideTests()) {}
+Wizard::Wizard(const std::string& workingFolder) : Wizard(workingFolder, ProgramFolder() + "quillfern.exe") {}
 
 Wizard::Wizard(const std::string& workingFolder, const std::string& program) {
-  std::string commandLine = "\"" + program + "\"";
+  std::string commandLine = Quote(program);
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -163,10 +82,9 @@ Wizard::Wizard(const std::string& workingFolder, const std::string& program) {
     return;
   }
   const bool shown = WaitUntil([this] {
-    const auto windows = TopLevelWindows(process_.dwProcessId, [](HWND w) { return WindowTextOf(w) == kWizardTitle; });
-    if (windows.empty()) return false;
-    window_ = windows.front();
-    return true;
+    for (HWND w : VisibleTopLevelWindows(process_.dwProcessId))
+      if (WindowTextOf(w) == kCaption) window_ = w;
+    return window_ != nullptr;
   });
   if (!shown) {
     ADD_FAILURE() << "the wizard did not appear";
@@ -211,11 +129,7 @@ std::vector<std::string> Wizard::Entries(int listId) const {
     std::wstring entry(static_cast<std::size_t>(length) + 1, L'\0');
     ::SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry.data()));
     entry.resize(static_cast<std::size_t>(length));
-    std::string narrow(entry.size() * 2 + 1, '\0');
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, entry.c_str(), static_cast<int>(entry.size()), narrow.data(),
-                                        static_cast<int>(narrow.size()), nullptr, nullptr);
-    narrow.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    entries.push_back(narrow);
+    entries.push_back(platform::Utf8FromUtf16(entry));
   }
   return entries;
 }
@@ -287,9 +201,10 @@ void Wizard::Settle() const {
   EXPECT_TRUE(handled) << "the wizard stopped handling its messages";
 }
 
-std::vector<HWND> Wizard::OtherWindows() const {
-  const HWND wizard = window_;
-  return TopLevelWindows(process_.dwProcessId, [wizard](HWND w) { return w != wizard; });
+std::set<HWND> Wizard::OtherWindows() const {
+  std::set<HWND> others = VisibleTopLevelWindows(process_.dwProcessId);
+  others.erase(window_);
+  return others;
 }
 
 HWND Wizard::WaitForMessageWindow(HWND owner) const {
@@ -387,10 +302,62 @@ bool SaveBmp(const Capture& capture, const std::string& path) {
   return static_cast<bool>(file);
 }
 
-HWND ChildWithText(HWND window, const std::string& caption) {
-  for (HWND child : Children(window))
-    if (WindowTextOf(child) == caption) return child;
-  return nullptr;
+// --- the wizard's tests ---
+
+std::string Describe(const RECT& r) {
+  return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ") " + std::to_string(r.right - r.left) +
+         " x " + std::to_string(r.bottom - r.top);
+}
+
+const char* Name(Answer answer) {
+  switch (answer) {
+    case Answer::ClickYes: return "clicking Yes";
+    case Answer::ClickNo: return "clicking No";
+    case Answer::ClickOk: return "clicking OK";
+    case Answer::Enter: return "pressing Enter";
+    case Answer::Escape: return "pressing Esc";
+    case Answer::CloseBox: return "its close box";
+  }
+  return "";
+}
+
+ProgramCopy::ProgramCopy(bool withHelp) : program_(folder_ / "quillfern.exe") {
+  EXPECT_TRUE(::CopyFileA((ProgramFolder() + "quillfern.exe").c_str(), program_.c_str(), TRUE));
+  if (withHelp) {
+    EXPECT_TRUE(::CopyFileA((ProgramFolder() + "quillfern.chm").c_str(), (folder_ / "quillfern.chm").c_str(), TRUE))
+        << "the build puts quillfern.chm beside quillfern.exe";
+  }
+}
+
+MessageWindow WizardTest::NextMessage() {
+  const HWND window = wizard.WaitForMessageWindow();
+  EXPECT_TRUE(window) << "no message window appeared";
+  return window ? ReadMessageWindow(window) : MessageWindow{};
+}
+
+void WizardTest::Give(Answer answer, const MessageWindow& message) {
+  ASSERT_TRUE(message.window);
+  const auto click = [&](const std::string& caption) {
+    const HWND button = ChildWithText(message.window, caption);
+    ASSERT_TRUE(button) << "no button \"" << caption << "\" in \"" << message.title << "\"";
+    wizard.ClickWindow(button);
+  };
+  switch (answer) {
+    case Answer::ClickYes: click("&Yes"); break;
+    case Answer::ClickNo: click("&No"); break;
+    case Answer::ClickOk: click("OK"); break;
+    case Answer::Enter: wizard.Press(VK_RETURN); break;
+    case Answer::Escape: wizard.Press(VK_ESCAPE); break;
+    case Answer::CloseBox: wizard.CloseBox(message.window); break;
+  }
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(message.window) || !::IsWindowVisible(message.window); }))
+      << "\"" << message.title << "\" stayed open after " << Name(answer);
+  wizard.Settle();
+}
+
+POINT WizardTest::Offset(const MessageWindow& message) const {
+  const RECT wizardFrame = FrameOf(wizard.window());
+  return {message.frame.left - wizardFrame.left, message.frame.top - wizardFrame.top};
 }
 
 }  // namespace quillfern::testing
