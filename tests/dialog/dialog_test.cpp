@@ -23,24 +23,29 @@ namespace {
 using namespace quillfern::wizard::win32;
 namespace fs = std::filesystem;
 
+// The wizard's inputs show exactly these settings.
+void ExpectShows(const Wizard& wizard, const generator::WizardSettings& s) {
+  EXPECT_EQ(wizard.Selection(cbTargetApp), static_cast<int>(s.TargetApp));
+  EXPECT_EQ(wizard.Selection(cbTargetVersion), static_cast<int>(s.TargetVersion));
+  EXPECT_EQ(wizard.Text(edtWrapper), s.InterfaceUnitFile);
+  EXPECT_EQ(wizard.Checked(rbInstallHKCU), s.InstallForCurrentUser);
+  EXPECT_EQ(wizard.Checked(rbInstallHKLM), !s.InstallForCurrentUser);
+  EXPECT_EQ(wizard.Checked(chkLoadConnected), s.LoadConnected);
+  EXPECT_EQ(wizard.Checked(chkLoadBootLoad), s.LoadBootLoad);
+  EXPECT_EQ(wizard.Checked(chkLoadDemandLoad), s.LoadDemandLoad);
+  EXPECT_EQ(wizard.Checked(chkLoadConnectFirstTime), s.LoadConnectFirstTime);
+  EXPECT_EQ(wizard.Text(edtFriendlyName), s.FriendlyName);
+  EXPECT_EQ(wizard.Text(edtClassName), s.ClassName);
+  EXPECT_EQ(wizard.Text(edtDescription), s.Description);
+  EXPECT_EQ(wizard.Text(edtFolder), s.OutputFolderText);
+}
+
 TEST_F(WizardTest, StartsWithTheDefaultsOfAccess2000AndTheFocusOnTheApplicationList) {
   ASSERT_TRUE(wizard.window());
   EXPECT_EQ(WindowTextOf(wizard.window()), kCaption);
-  EXPECT_EQ(wizard.Selection(cbTargetApp), 0);
   EXPECT_EQ(wizard.Text(cbTargetApp), "Access");
-  EXPECT_EQ(wizard.Selection(cbTargetVersion), 0);
   EXPECT_EQ(wizard.Text(cbTargetVersion), "2000");
-  EXPECT_EQ(wizard.Text(edtWrapper), "Access2000.pas");
-  EXPECT_TRUE(wizard.Checked(rbInstallHKCU));
-  EXPECT_FALSE(wizard.Checked(rbInstallHKLM));
-  EXPECT_TRUE(wizard.Checked(chkLoadConnected));
-  EXPECT_TRUE(wizard.Checked(chkLoadBootLoad));
-  EXPECT_FALSE(wizard.Checked(chkLoadDemandLoad));
-  EXPECT_FALSE(wizard.Checked(chkLoadConnectFirstTime));
-  EXPECT_EQ(wizard.Text(edtFriendlyName), "New Access Add-In");
-  EXPECT_EQ(wizard.Text(edtClassName), "AccessAddin1");
-  EXPECT_EQ(wizard.Text(edtDescription), "Microsoft Access 2000 COM Add-In");
-  EXPECT_EQ(wizard.Text(edtFolder), work.str());
+  ExpectShows(wizard, NewProjectSettings(0, 0, work.str()));
   EXPECT_EQ(wizard.FocusId(), cbTargetApp);
 }
 
@@ -150,10 +155,6 @@ TEST(WizardAtAnotherResolution, ScalesEveryPositionAndSizeAndEveryLabelFitsItsTe
 
 TEST_F(WizardTest, IsAFixedDialogWithACloseBoxOnlyCentredOnTheScreen) {
   ASSERT_TRUE(wizard.window());
-  RECT client{};
-  ::GetClientRect(wizard.window(), &client);
-  EXPECT_EQ(client.right, 378);
-  EXPECT_EQ(client.bottom, 515);
   const LONG_PTR style = ::GetWindowLongPtrA(wizard.window(), GWL_STYLE);
   EXPECT_TRUE(style & WS_CAPTION);
   EXPECT_TRUE(style & WS_SYSMENU);
@@ -362,37 +363,27 @@ TEST(WizardKeys, EnterOnAnotherPushButtonPressesThatButtonWhetherClickedOrTabbed
   EXPECT_EQ(wizard.WaitForExit(), 0u) << "Enter on Close, reached by Tab, closes instead of generating";
 }
 
-// A user's change of either list, by keyboard, and the four boxes after it.
-struct ListChange {
-  const char* what;
-  int list;
-  WORD key;
-  const char* friendlyName;
-  const char* className;
-  const char* description;
-  const char* unit;
-};
-
+// A user's change of either list, by keyboard, gives the four boxes the
+// defaults of the new selection and leaves every other input alone.
 TEST_F(WizardTest, AUserChangeOfEitherListRewritesTheFourBoxesAndNothingElse) {
   ASSERT_TRUE(wizard.window());
-  // Inputs the lists must leave alone.
   wizard.Click(rbInstallHKLM);
   wizard.Click(chkLoadBootLoad);
   wizard.Click(chkLoadDemandLoad);
   const std::string folder = work / "elsewhere";
   wizard.SetText(edtFolder, folder);
-
-  const ListChange changes[] = {
-      {"Access to Excel", cbTargetApp, VK_DOWN, "New Excel Add-In", "ExcelAddin1",
-       "Microsoft Excel 2000 COM Add-In", "Excel2000.pas"},
-      {"2000 to 2002/XP", cbTargetVersion, VK_DOWN, "New Excel Add-In", "ExcelAddin1",
-       "Microsoft Excel 2002/XP COM Add-In", "ExcelXP.pas"},
-      {"Excel to PowerPoint", cbTargetApp, 'P', "New PowerPoint Add-In", "PowerPointAddin1",
-       "Microsoft PowerPoint 2002/XP COM Add-In", "MSPptXP.pas"},
-      {"2002/XP back to 2000", cbTargetVersion, VK_UP, "New PowerPoint Add-In", "PowerPointAddin1",
-       "Microsoft PowerPoint 2000 COM Add-In", "MSPpt2000.pas"},
+  const struct {
+    const char* what;
+    int list;
+    WORD key;
+    std::size_t app, version;
+  } changes[] = {
+      {"Access to Excel", cbTargetApp, VK_DOWN, 1, 0},
+      {"2000 to 2002/XP", cbTargetVersion, VK_DOWN, 1, 1},
+      {"Excel to PowerPoint", cbTargetApp, 'P', 4, 1},
+      {"2002/XP back to 2000", cbTargetVersion, VK_UP, 4, 0},
   };
-  for (const ListChange& change : changes) {
+  for (const auto& change : changes) {
     SCOPED_TRACE(change.what);
     // What the user typed is lost to the change, even when only the version changes.
     wizard.SetText(edtFriendlyName, "My own name");
@@ -403,17 +394,11 @@ TEST_F(WizardTest, AUserChangeOfEitherListRewritesTheFourBoxesAndNothingElse) {
     wizard.Press(VK_ESCAPE);  // the click dropped the list down; close it
     if (change.key == 'P') wizard.Type("P");
     else wizard.Press(change.key);
-    EXPECT_EQ(wizard.Text(edtFriendlyName), change.friendlyName);
-    EXPECT_EQ(wizard.Text(edtClassName), change.className);
-    EXPECT_EQ(wizard.Text(edtDescription), change.description);
-    EXPECT_EQ(wizard.Text(edtWrapper), change.unit);
-    EXPECT_TRUE(wizard.Checked(rbInstallHKLM));
-    EXPECT_FALSE(wizard.Checked(rbInstallHKCU));
-    EXPECT_TRUE(wizard.Checked(chkLoadConnected));
-    EXPECT_FALSE(wizard.Checked(chkLoadBootLoad));
-    EXPECT_TRUE(wizard.Checked(chkLoadDemandLoad));
-    EXPECT_FALSE(wizard.Checked(chkLoadConnectFirstTime));
-    EXPECT_EQ(wizard.Text(edtFolder), folder);
+    generator::WizardSettings expected = NewProjectSettings(change.app, change.version, folder);
+    expected.InstallForCurrentUser = false;
+    expected.LoadBootLoad = false;
+    expected.LoadDemandLoad = true;
+    ExpectShows(wizard, expected);
   }
 }
 

@@ -177,16 +177,5 @@ TEST(Win32Links, AHardLinkedFileOfTheSetIsReplacedAndTheOtherNameKeepsItsBytes) 
   EXPECT_NE(ReadBytes(fs::path(folder) / "Readme.txt"), "precious");
 }
 
-TEST(Win32Links, AnOrdinaryOlderFileIsOverwrittenInPlace) {
-  TempFolder temp;
-  const std::string older(5000, 'o');
-  WriteBytes(temp / "Unit1.pas", older);
-  const CliResult r = RunCliWith({"-a", "Excel", "-V", "XP", "-o", temp.str(), "--force"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  const std::string unit = ReadBytes(temp.path() / "Unit1.pas");
-  EXPECT_LT(unit.size(), older.size()) << "the older, longer file was not cut to the new length";
-  EXPECT_EQ(unit.find('o' + std::string(20, 'o')), std::string::npos);
-}
-
 }  // namespace
 }  // namespace quillfern::testing

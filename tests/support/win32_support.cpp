@@ -213,8 +213,18 @@ ProcessResult RunCliExecutable(const std::vector<std::string>& args) {
   return RunProcess(commandLine);
 }
 
-// ln and rm are Unix programs, which Wine starts directly; it cannot give
-// their exit status, so what they did is checked instead.
+namespace {
+
+// Whether Drive ("R:") names a folder now.
+bool DriveIsThere(const std::string& drive) {
+  const DWORD attributes = ::GetFileAttributesA((drive + "\\").c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+// ln and rm are Unix programs, which Wine starts directly; it gives neither
+// their exit status nor, reliably, their end, so what they did is waited for.
 ScopedWineDrive::ScopedWineDrive(const std::string& unixFolder) {
   const char* prefix = std::getenv("WINEPREFIX");
   if (!RunningUnderWine() || !prefix || !*prefix) {
@@ -227,8 +237,7 @@ ScopedWineDrive::ScopedWineDrive(const std::string& unixFolder) {
     const std::string link = std::string(prefix) + "/dosdevices/" + char(letter - 'A' + 'a') + ":";
     RunProcess("Z:\\bin\\ln -s " + Quote(unixFolder) + " " + Quote(link));
     const std::string drive = std::string(1, letter) + ":";
-    const DWORD attributes = ::GetFileAttributesA((drive + "\\").c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (!WaitUntil([&] { return DriveIsThere(drive); }, std::chrono::seconds(10))) {
       ADD_FAILURE() << "linking " << link << " to " << unixFolder << " gave no drive " << drive;
       RunProcess("Z:\\bin\\rm -f " + Quote(link));
       return;
@@ -241,7 +250,9 @@ ScopedWineDrive::ScopedWineDrive(const std::string& unixFolder) {
 }
 
 ScopedWineDrive::~ScopedWineDrive() {
-  if (!link_.empty()) RunProcess("Z:\\bin\\rm -f " + Quote(link_));
+  if (link_.empty()) return;
+  RunProcess("Z:\\bin\\rm -f " + Quote(link_));
+  WaitUntil([&] { return !DriveIsThere(drive_); }, std::chrono::seconds(10));
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

@@ -173,16 +173,6 @@ TEST_F(FolderPicker, OpensOnAnExistingFolderAndOkGivesItBack) {
   }
 }
 
-TEST_F(FolderPicker, CancelGivesFalseAndKeepsAnExistingFolder) {
-  std::string folder = pickMe.str();
-  PickerDriver driver(IDCANCEL, {}, pickMe.name());
-  EXPECT_EQ(BrowseForFolder(application.get(), kTitle, L"", folder), FolderChoice::Cancelled);
-  driver.Join();
-  ASSERT_TRUE(driver.found);
-  EXPECT_EQ(driver.selected, pickMe.name());
-  EXPECT_EQ(folder, pickMe.str());
-}
-
 TEST_F(FolderPicker, DropsAPreselectedFolderThatIsMissing) {
   const std::string missing = pickMe.str() + "\\missing";
   std::string folder = missing;
@@ -194,14 +184,18 @@ TEST_F(FolderPicker, DropsAPreselectedFolderThatIsMissing) {
   EXPECT_EQ(folder, "");
 }
 
+// Cancel keeps the caller's folder; either way the windows come back as they were.
 TEST_F(FolderPicker, DisablesTheProgramsWindowsWhileOpenAndRestoresThemExactly) {
   const TestWindow shown{true, true}, shownDisabled{true, false}, hidden{false, true};
   for (const int button : {IDOK, IDCANCEL}) {
     std::string folder = pickMe.str();
-    PickerDriver driver(button, {shown.get(), shownDisabled.get(), hidden.get()});
-    BrowseForFolder(application.get(), kTitle, L"", folder);
+    PickerDriver driver(button, {shown.get(), shownDisabled.get(), hidden.get()}, pickMe.name());
+    const FolderChoice choice = BrowseForFolder(application.get(), kTitle, L"", folder);
     driver.Join();
     ASSERT_TRUE(driver.found);
+    EXPECT_EQ(driver.selected, pickMe.name()) << "button " << button;
+    EXPECT_EQ(choice, button == IDOK ? FolderChoice::Chosen : FolderChoice::Cancelled);
+    EXPECT_EQ(folder, pickMe.str()) << "button " << button;
     EXPECT_EQ(driver.enabledWhileOpen, (std::vector<bool>{false, false, true})) << "button " << button;
     EXPECT_EQ(driver.errorModeWhileOpen, static_cast<UINT>(SEM_FAILCRITICALERRORS)) << "button " << button;
     EXPECT_TRUE(::IsWindowEnabled(shown.get())) << "button " << button;
