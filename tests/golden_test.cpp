@@ -46,8 +46,8 @@ TEST_P(GoldenProject, MatchesTheExpectedFilesByteForByte) {
 INSTANTIATE_TEST_SUITE_P(
     Scenarios, GoldenProject,
     ::testing::Values(
-        Scenario{"excel-2002-defaults", {"-a", "Excel", "-V", "2002/XP"}, "ExcelAddin1"},
-        // Host, hive and load flags in any letter case.
+        // Long options; host, version, hive and load flags in any letter case.
+        Scenario{"excel-2002-defaults", {"--app", "EXCEL", "--office-version", "xp"}, "ExcelAddin1"},
         Scenario{"powerpoint-2000-hklm-all-flags-quotes",
                  {"-a", "powerpoint", "-V", "2000", "--install-in", "hklm", "-l",
                   "connectFirstTime,DemandLoad,bootload,connected", "-f", "Bob's 100% \"Tools\"", "-d",

@@ -15,24 +15,41 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Icon as the system draws it on the dialog face colour, pixel by pixel.
-std::vector<COLORREF> DrawnIcon(HICON icon, int size) {
-  std::vector<COLORREF> pixels;
-  const HDC screen = ::GetDC(nullptr);
-  const HDC dc = ::CreateCompatibleDC(screen);
-  const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, size, size);
+// The pixels of a Width x Height bitmap after Draw has drawn on it.
+Capture Drawn(int width, int height, const std::function<bool(HDC)>& draw) {
+  Capture capture;
+  if (width <= 0 || height <= 0) return capture;
+  const HDC dc = ::CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   const HGDIOBJ previous = ::SelectObject(dc, bitmap);
-  RECT all{0, 0, size, size};
-  ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_BTNFACE));
-  if (::DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL)) {
-    for (int y = 0; y < size; ++y)
-      for (int x = 0; x < size; ++x) pixels.push_back(::GetPixel(dc, x, y));
+  if (bits && draw(dc)) {
+    ::GdiFlush();
+    capture.width = width;
+    capture.height = height;
+    const auto* pixel = static_cast<const unsigned char*>(bits);
+    for (int i = 0; i < width * height; ++i, pixel += 4) capture.pixels.push_back(RGB(pixel[2], pixel[1], pixel[0]));
   }
   ::SelectObject(dc, previous);
   ::DeleteObject(bitmap);
   ::DeleteDC(dc);
-  ::ReleaseDC(nullptr, screen);
-  return pixels;
+  return capture;
+}
+
+// Icon as the system draws it on the dialog face colour, pixel by pixel.
+std::vector<COLORREF> DrawnIcon(HICON icon, int size) {
+  return Drawn(size, size, [&](HDC dc) {
+           RECT all{0, 0, size, size};
+           ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_BTNFACE));
+           return ::DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL) != FALSE;
+         }).pixels;
 }
 
 // Which of the system's message icons the icon control shows on the screen.
@@ -230,32 +247,13 @@ bool Wizard::Running() const { return ::WaitForSingleObject(process_.hProcess, 0
 // --- screenshots ---
 
 Capture CaptureScreen(const RECT& area) {
-  Capture capture;
-  const int width = area.right - area.left, height = area.bottom - area.top;
-  if (width <= 0 || height <= 0) return capture;
-  const HDC screen = ::GetDC(nullptr);
-  const HDC dc = ::CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  const HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ previous = ::SelectObject(dc, bitmap);
-  if (bits && ::BitBlt(dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY)) {
-    capture.width = width;
-    capture.height = height;
-    const auto* pixel = static_cast<const unsigned char*>(bits);
-    for (int i = 0; i < width * height; ++i, pixel += 4) capture.pixels.push_back(RGB(pixel[2], pixel[1], pixel[0]));
-  }
-  ::SelectObject(dc, previous);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(dc);
-  ::ReleaseDC(nullptr, screen);
-  return capture;
+  return Drawn(area.right - area.left, area.bottom - area.top, [&](HDC dc) {
+    const HDC screen = ::GetDC(nullptr);
+    const bool copied = ::BitBlt(dc, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left,
+                                 area.top, SRCCOPY) != FALSE;
+    ::ReleaseDC(nullptr, screen);
+    return copied;
+  });
 }
 
 Capture StableCapture(const RECT& area) {
