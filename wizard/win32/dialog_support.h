@@ -13,12 +13,13 @@
 
 namespace quillfern::wizard::win32 {
 
+// A font, brush or other GDI object that we made.
 struct GdiTraits {
   using Handle = HGDIOBJ;
   static Handle Invalid() { return nullptr; }
   static bool Close(Handle h) { return ::DeleteObject(h) != FALSE; }
 };
-using ScopedGdiObject = platform::win32::Scoped<GdiTraits>;
+using ScopedGdiObject = platform::Scoped<GdiTraits>;
 
 // A dialog template with the frame, no caption text and no controls: the
 // dialogs create their controls themselves, in pixels rather than dialog
