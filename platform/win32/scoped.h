@@ -26,9 +26,39 @@ struct RegTraits {
   static bool Close(Handle h) { return ::RegCloseKey(h) == ERROR_SUCCESS; }
 };
 
+// Memory the system allocated with LocalAlloc for the caller (FormatMessage's text).
+struct LocalMemoryTraits {
+  using Handle = char*;
+  static Handle Invalid() { return nullptr; }
+  static bool Close(Handle h) { return ::LocalFree(h) == nullptr; }
+};
+// A wide string that COM allocated with its task allocator (StringFromCLSID's).
+struct TaskMemoryTraits {
+  using Handle = LPOLESTR;
+  static Handle Invalid() { return nullptr; }
+  static bool Close(Handle h) {
+    ::CoTaskMemFree(h);
+    return true;
+  }
+};
+// One reference to a COM interface.
+template <typename Interface>
+struct ComTraits {
+  using Handle = Interface*;
+  static Handle Invalid() { return nullptr; }
+  static bool Close(Handle h) {
+    h->Release();
+    return true;
+  }
+};
+
 using ScopedFile = Scoped<FileTraits>;
 using ScopedFind = Scoped<FindTraits>;
 using ScopedKey = Scoped<RegTraits>;
+using ScopedLocalMemory = Scoped<LocalMemoryTraits>;
+using ScopedTaskString = Scoped<TaskMemoryTraits>;
+template <typename Interface>
+using ScopedCom = Scoped<ComTraits<Interface>>;
 
 // Sets the process error mode for its lifetime and restores the previous one.
 class ScopedErrorMode {

@@ -79,7 +79,7 @@ class AccessibleNames {
   void Clear();
 
  private:
-  IAccPropServices* service_ = nullptr;
+  platform::win32::ScopedCom<IAccPropServices> service_;
   std::vector<HWND> named_;
 };
 
