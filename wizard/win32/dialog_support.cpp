@@ -19,10 +19,9 @@ std::vector<DWORD> EmptyDialogTemplate(DWORD style, DWORD exStyle) {
 }
 
 int ScreenDpi() {
-  const HDC screen = ::GetDC(nullptr);
+  const ScopedWindowDc screen = GetWindowDc(nullptr);
   if (!screen) return 96;
-  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-  ::ReleaseDC(nullptr, screen);
+  const int dpi = ::GetDeviceCaps(screen.get().dc, LOGPIXELSY);
   return dpi > 0 ? dpi : 96;
 }
 
