@@ -84,6 +84,8 @@ ProjectFileSet ComposeProjectFiles(const WizardSettings& s, const ProjectValues&
                                   {"%OFFICEAPPVERSION%", version},
                                   {"%COMADDIN%", projectName + ".dll"}}));
   }
+  // "%VER%" is the file set's own fixed text, which generated read-mes have
+  // always carried: not the program's version, which may move on.
   files.push_back(FromTemplate("OfficeAddinInfFile", "Readme.txt",
                                {{"%DATE%", values.DateText},
                                 {"%VER%", "1.0"},

@@ -1,7 +1,12 @@
-// The folder probes on real folders; the same tests run on every system.
+// The folder probes on real folders, and the owner the probes keep their
+// handles in; the same tests run on every system.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "platform/probes.h"
+#include "platform/scoped.h"
 #include "support/test_support.h"
 
 namespace quillfern::platform {
@@ -149,6 +154,71 @@ TEST(ChangeFileExt, ReplacesOnlyTheLastNamesExtension) {
 TEST(AnsiUpperCase, KeepsTheLengthAndRaisesLetters) {
   EXPECT_EQ(AnsiUpperCase("%classname% x1_"), "%CLASSNAME% X1_");
   EXPECT_EQ(AnsiUpperCase(std::string("a\0b", 3)), std::string("A\0B", 3));
+}
+
+// Handles are ints here; giving back a negative one fails.
+struct RecordingTraits {
+  using Handle = int;
+  static std::vector<int>& GivenBack() {
+    static std::vector<int> handles;
+    return handles;
+  }
+  static Handle Invalid() { return 0; }
+  static bool Close(Handle h) {
+    GivenBack().push_back(h);
+    return h > 0;
+  }
+};
+
+TEST(Scoped, GivesBackEachHandleExactlyOnce) {
+  using Owner = Scoped<RecordingTraits>;
+  const struct {
+    const char* what;
+    void (*use)();
+    std::vector<int> givenBack;
+  } cases[] = {
+      {"when it goes", [] { Owner a(1); }, {1}},
+      {"never after Release", [] { Owner a(1); EXPECT_EQ(a.Release(), 1); }, {}},
+      {"on Reset, saying whether that worked",
+       [] {
+         Owner a(-1);
+         EXPECT_FALSE(a.Reset());
+         EXPECT_TRUE(a.Reset());
+       },
+       {-1}},
+      {"from the new owner after a move",
+       [] {
+         Owner a(1);
+         const Owner b(std::move(a));
+         EXPECT_FALSE(a);
+       },
+       {1}},
+      {"both on a move assignment, the displaced one first",
+       [] {
+         Owner a(1), b(2);
+         b = std::move(a);
+       },
+       {2, 1}},
+      {"once, and only at the end, after a move onto itself",
+       [] {
+         Owner a(1);
+         Owner& same = a;
+         a = std::move(same);
+         EXPECT_EQ(a.get(), 1);
+       },
+       {1}},
+      {"the held one before receive fills it",
+       [] {
+         Owner a(1);
+         *a.receive() = 2;
+       },
+       {1, 2}},
+  };
+  for (const auto& c : cases) {
+    RecordingTraits::GivenBack().clear();
+    c.use();
+    EXPECT_EQ(RecordingTraits::GivenBack(), c.givenBack) << c.what;
+  }
 }
 
 }  // namespace

@@ -21,22 +21,25 @@
 
 #include "platform/code_page.h"
 #include "platform/posix/code_page_tables.h"
+#include "platform/scoped.h"
 
 namespace {
 
 using quillfern::platform::kAnsiCodePages;
 namespace tables = quillfern::platform::tables;
 
-// Owns an iconv descriptor.
+// An iconv descriptor; iconv_open's failure is (iconv_t)-1.
+struct IconvTraits {
+  using Handle = iconv_t;
+  static Handle Invalid() { return reinterpret_cast<iconv_t>(-1); }
+  static bool Close(Handle cd) { return ::iconv_close(cd) == 0; }
+};
+
+// Converts between two encodings with a descriptor of its own.
 class Converter {
  public:
   Converter(const std::string& to, const std::string& from) : cd_(::iconv_open(to.c_str(), from.c_str())) {}
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  ~Converter() {
-    if (ok()) ::iconv_close(cd_);
-  }
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  bool ok() const { return static_cast<bool>(cd_); }
 
   // The whole input converted, with the converter's pending state flushed
   // at the end and reset afterwards; false when any of it does not convert.
@@ -46,16 +49,16 @@ class Converter {
     std::size_t inLeft = input.size();
     char* out = buffer.data();
     std::size_t outLeft = buffer.size();
-    const bool converted = ::iconv(cd_, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1) &&
+    const bool converted = ::iconv(cd_.get(), &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1) &&
                            inLeft == 0 &&
-                           ::iconv(cd_, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
-    ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+                           ::iconv(cd_.get(), nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
+    ::iconv(cd_.get(), nullptr, nullptr, nullptr, nullptr);
     output.assign(buffer.data(), static_cast<std::size_t>(out - buffer.data()));
     return converted;
   }
 
  private:
-  iconv_t cd_;
+  quillfern::platform::Scoped<IconvTraits> cd_;
 };
 
 std::string Utf32(char32_t c) {

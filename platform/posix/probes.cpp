@@ -18,6 +18,7 @@
 
 #include "platform/ascii.h"
 #include "platform/probes.h"
+#include "platform/scoped.h"
 
 namespace quillfern::platform {
 
@@ -25,32 +26,13 @@ const char kPathDelimiter = '/';
 
 namespace {
 
-// Owns a file descriptor and closes it once.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  // Hands the descriptor over; the owner closes nothing afterwards.
-  int Release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-  // Closes now and reports whether the close succeeded.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
+// A file descriptor; giving it back closes it.
+struct DescriptorTraits {
+  using Handle = int;
+  static Handle Invalid() { return -1; }
+  static bool Close(Handle fd) { return ::close(fd) == 0; }
 };
+using FileDescriptor = Scoped<DescriptorTraits>;
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -84,7 +66,7 @@ int OpenForReplacing(const std::string& path) {
       FileDescriptor existing(
           ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
       struct stat opened {};
-      if (existing.get() < 0 || ::fstat(existing.get(), &opened) != 0) return -1;
+      if (!existing || ::fstat(existing.get(), &opened) != 0) return -1;
       if (!S_ISREG(opened.st_mode) || opened.st_nlink != 1 || opened.st_ino != entry.st_ino ||
           opened.st_dev != entry.st_dev) {
         errno = EBUSY;  // replaced while we looked: leave it to the user
@@ -105,27 +87,33 @@ int OpenForReplacing(const std::string& path) {
   return -1;
 }
 
-// The user's time formats (LC_TIME from the environment), falling back to
-// the C locale when the environment names one that is not installed.
-class TimeLocale {
- public:
-  TimeLocale() : locale_(::newlocale(LC_TIME_MASK, "", nullptr)) {
-    if (!locale_) locale_ = ::newlocale(LC_TIME_MASK, "C", nullptr);
+// A locale object from newlocale.
+struct LocaleTraits {
+  using Handle = locale_t;
+  static Handle Invalid() { return locale_t{}; }
+  static bool Close(Handle locale) {
+    ::freelocale(locale);
+    return true;
   }
-  TimeLocale(const TimeLocale&) = delete;
-  TimeLocale& operator=(const TimeLocale&) = delete;
-  ~TimeLocale() {
-    if (locale_) ::freelocale(locale_);
-  }
-  std::string Format(const char* format, const std::tm& when) const {
-    char text[256];
-    const std::size_t n = locale_ ? ::strftime_l(text, sizeof text, format, &when, locale_) : 0;
-    return std::string(text, n);
-  }
-
- private:
-  locale_t locale_;
 };
+using ScopedLocale = Scoped<LocaleTraits>;
+
+// The user's time formats (LC_TIME from the environment), falling back to
+// the C locale when the environment names one that is not installed; none
+// when even that cannot be made.
+ScopedLocale UserTimeLocale() {
+  ScopedLocale locale(::newlocale(LC_TIME_MASK, "", nullptr));
+  if (!locale) locale = ScopedLocale(::newlocale(LC_TIME_MASK, "C", nullptr));
+  return locale;
+}
+
+// When, written by Format in Locale's formats; empty without a locale or
+// when the text does not fit.
+std::string FormatTime(const ScopedLocale& locale, const char* format, const std::tm& when) {
+  char text[256];
+  const std::size_t n = locale ? ::strftime_l(text, sizeof text, format, &when, locale.get()) : 0;
+  return std::string(text, n);
+}
 
 }  // namespace
 
@@ -159,8 +147,8 @@ bool IsFolderWriteProtected(const std::string& folder, std::string* reason) {
   std::vector<char> buffer(name.begin(), name.end());
   buffer.push_back('\0');
   FileDescriptor probe(::mkstemp(buffer.data()));
-  if (probe.get() >= 0) {
-    probe.Close();
+  if (probe) {
+    probe.Reset();
     if (::unlink(buffer.data()) == 0) return false;
   }
   if (reason) *reason = LastErrorText();
@@ -172,7 +160,7 @@ bool WriteWholeFile(const std::string& path, std::string_view content) {
   if (fd < 0) return false;
   FileDescriptor file(fd);
   const bool written = WriteAll(file.get(), content);
-  if (file.Close() && written) return true;
+  if (file.Reset() && written) return true;
   // A file cut short must not be left looking like a finished one; the
   // caller reports the error, so keep the system's reason for it.
   const int reason = errno;
@@ -227,9 +215,9 @@ std::string DateTimeText(const LocalDateTime& when) {
   tm.tm_min = when.minute;
   tm.tm_sec = when.second;
   tm.tm_isdst = -1;
-  const TimeLocale user;
-  std::string text = user.Format("%x", tm);
-  if (when.hour != 0 || when.minute != 0 || when.second != 0) text += ' ' + user.Format("%X", tm);
+  const ScopedLocale user = UserTimeLocale();
+  std::string text = FormatTime(user, "%x", tm);
+  if (when.hour != 0 || when.minute != 0 || when.second != 0) text += ' ' + FormatTime(user, "%X", tm);
   return text;
 }
 

@@ -20,6 +20,8 @@ using win32::ScopedErrorMode;
 using win32::ScopedFile;
 using win32::ScopedFind;
 using win32::ScopedKey;
+using win32::ScopedLocalMemory;
+using win32::ScopedTaskString;
 
 constexpr DWORD kPathBuffer = MAX_PATH + 1;
 constexpr char kAppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
@@ -172,12 +174,11 @@ bool WriteWholeFile(const std::string& path, std::string_view content) {
 
 std::string LastErrorText() {
   const DWORD code = ::GetLastError();
-  char* text = nullptr;
+  ScopedLocalMemory text;
   const DWORD n = ::FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message(text ? text : "", text ? n : 0);
-  if (text) ::LocalFree(text);
+      nullptr, code, 0, reinterpret_cast<char*>(text.receive()), 0, nullptr);
+  std::string message(text ? text.get() : "", text ? n : 0);
   while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' ' ||
                               message.back() == '.'))
     message.pop_back();
@@ -196,11 +197,10 @@ std::string NewGuidText() {
   // one would clash with every other project made the same way.
   GUID guid{};
   if (FAILED(::CoCreateGuid(&guid))) throw std::runtime_error("Unable to create a GUID");
-  LPOLESTR wide = nullptr;
-  if (FAILED(::StringFromCLSID(guid, &wide)) || !wide) throw std::runtime_error("Unable to create a GUID");
+  ScopedTaskString wide;
+  if (FAILED(::StringFromCLSID(guid, wide.receive())) || !wide) throw std::runtime_error("Unable to create a GUID");
   std::string text;
-  for (const wchar_t* c = wide; *c; ++c) text += static_cast<char>(*c);  // hex digits, braces, hyphens
-  ::CoTaskMemFree(wide);
+  for (const wchar_t* c = wide.get(); *c; ++c) text += static_cast<char>(*c);  // hex digits, braces, hyphens
   return text;
 }
 

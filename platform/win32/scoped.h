@@ -1,50 +1,14 @@
-// Owners for the Win32 resources the probes take: each gives its resource
-// back exactly once and cannot be copied.
+// The Win32 kinds of resource for the portable owner (platform/scoped.h),
+// and the owners of process and thread state that are no handle: each gives
+// its resource back exactly once and cannot be copied.
 #pragma once
 
 #include <objbase.h>
 #include <windows.h>
 
-#include <utility>
+#include "platform/scoped.h"
 
 namespace quillfern::platform::win32 {
-
-// Owns a handle of the kind that Traits describes (Traits::Invalid() and
-// Traits::Close(handle)).
-template <typename Traits>
-class Scoped {
- public:
-  using Handle = typename Traits::Handle;
-  Scoped() = default;
-  explicit Scoped(Handle h) : handle_(h) {}
-  Scoped(const Scoped&) = delete;
-  Scoped& operator=(const Scoped&) = delete;
-  Scoped(Scoped&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
-  Scoped& operator=(Scoped&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      handle_ = std::exchange(other.handle_, Traits::Invalid());
-    }
-    return *this;
-  }
-  ~Scoped() { Reset(); }
-  Handle get() const { return handle_; }
-  Handle* receive() {
-    Reset();
-    return &handle_;
-  }
-  explicit operator bool() const { return handle_ != Traits::Invalid(); }
-  // Hands the resource over; the owner gives nothing back afterwards.
-  Handle Release() { return std::exchange(handle_, Traits::Invalid()); }
-  // Gives the resource back now; true when that succeeded or there was none.
-  bool Reset() {
-    const Handle h = std::exchange(handle_, Traits::Invalid());
-    return h == Traits::Invalid() || Traits::Close(h);
-  }
-
- private:
-  Handle handle_ = Traits::Invalid();
-};
 
 struct FileTraits {
   using Handle = HANDLE;
@@ -62,9 +26,39 @@ struct RegTraits {
   static bool Close(Handle h) { return ::RegCloseKey(h) == ERROR_SUCCESS; }
 };
 
+// Memory the system allocated with LocalAlloc for the caller (FormatMessage's text).
+struct LocalMemoryTraits {
+  using Handle = char*;
+  static Handle Invalid() { return nullptr; }
+  static bool Close(Handle h) { return ::LocalFree(h) == nullptr; }
+};
+// A wide string that COM allocated with its task allocator (StringFromCLSID's).
+struct TaskMemoryTraits {
+  using Handle = LPOLESTR;
+  static Handle Invalid() { return nullptr; }
+  static bool Close(Handle h) {
+    ::CoTaskMemFree(h);
+    return true;
+  }
+};
+// One reference to a COM interface.
+template <typename Interface>
+struct ComTraits {
+  using Handle = Interface*;
+  static Handle Invalid() { return nullptr; }
+  static bool Close(Handle h) {
+    h->Release();
+    return true;
+  }
+};
+
 using ScopedFile = Scoped<FileTraits>;
 using ScopedFind = Scoped<FindTraits>;
 using ScopedKey = Scoped<RegTraits>;
+using ScopedLocalMemory = Scoped<LocalMemoryTraits>;
+using ScopedTaskString = Scoped<TaskMemoryTraits>;
+template <typename Interface>
+using ScopedCom = Scoped<ComTraits<Interface>>;
 
 // Sets the process error mode for its lifetime and restores the previous one.
 class ScopedErrorMode {

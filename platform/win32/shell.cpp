@@ -2,7 +2,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
-#include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -15,13 +15,8 @@ namespace quillfern::platform {
 
 namespace {
 
+using win32::ScopedCom;
 using win32::ScopedErrorMode;
-
-// The shell's task allocator, released when the owner goes.
-struct MallocRelease {
-  void operator()(IMalloc* allocator) const { allocator->Release(); }
-};
-using ShellMalloc = std::unique_ptr<IMalloc, MallocRelease>;
 
 // Memory from the shell's allocator (a buffer or an item list), freed through it.
 class ShellMemory {
@@ -70,16 +65,17 @@ int CALLBACK SelectInitialFolder(HWND picker, UINT message, LPARAM, LPARAM data)
   return 0;
 }
 
-// The root folder as an item list from the desktop folder, or none.
+// The root folder as an item list from the desktop folder, or none; the
+// caller frees the list with the shell's allocator.
 LPITEMIDLIST ParseRoot(HWND owner, const std::wstring& root) {
   if (root.empty()) return nullptr;
-  IShellFolder* desktop = nullptr;
-  if (FAILED(::SHGetDesktopFolder(&desktop)) || !desktop) return nullptr;
+  ScopedCom<IShellFolder> desktop;
+  if (FAILED(::SHGetDesktopFolder(desktop.receive())) || !desktop) return nullptr;
   std::wstring name = root;  // ParseDisplayName wants a writable string
   LPITEMIDLIST list = nullptr;
   ULONG eaten = 0, attributes = 0;
-  if (FAILED(desktop->ParseDisplayName(owner, nullptr, name.data(), &eaten, &list, &attributes))) list = nullptr;
-  desktop->Release();
+  if (FAILED(desktop.get()->ParseDisplayName(owner, nullptr, name.data(), &eaten, &list, &attributes)))
+    list = nullptr;
   return list;
 }
 
@@ -91,10 +87,9 @@ FolderChoice BrowseForFolder(WindowHandle ownerHandle, const std::string& title,
   const Conversion given = PathFromUtf8(folder);
   if (given.result != Conversion::Result::Exact || !FolderExists(given.bytes)) folder.clear();
 
-  IMalloc* rawAllocator = nullptr;
-  if (FAILED(::SHGetMalloc(&rawAllocator)) || !rawAllocator) return FolderChoice::Cancelled;
-  const ShellMalloc allocator(rawAllocator);
-  const ShellMemory displayName(allocator.get(), allocator->Alloc(MAX_PATH * sizeof(wchar_t)));
+  ScopedCom<IMalloc> allocator;
+  if (FAILED(::SHGetMalloc(allocator.receive())) || !allocator) return FolderChoice::Cancelled;
+  const ShellMemory displayName(allocator.get(), allocator.get()->Alloc(MAX_PATH * sizeof(wchar_t)));
   if (!displayName.as<wchar_t>()) return FolderChoice::Cancelled;
   const ShellMemory rootList(allocator.get(), ParseRoot(owner, root));
 

@@ -19,10 +19,9 @@ std::vector<DWORD> EmptyDialogTemplate(DWORD style, DWORD exStyle) {
 }
 
 int ScreenDpi() {
-  const HDC screen = ::GetDC(nullptr);
+  const ScopedWindowDc screen = GetWindowDc(nullptr);
   if (!screen) return 96;
-  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-  ::ReleaseDC(nullptr, screen);
+  const int dpi = ::GetDeviceCaps(screen.get().dc, LOGPIXELSY);
   return dpi > 0 ? dpi : 96;
 }
 
@@ -71,15 +70,15 @@ std::wstring WorkingDirectory() {
 }
 
 AccessibleNames::AccessibleNames() {
-  if (FAILED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                                reinterpret_cast<void**>(&service_))))
-    service_ = nullptr;
+  // CoCreateInstance leaves the owner empty when it fails: nothing is named then.
+  ::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                     reinterpret_cast<void**>(service_.receive()));
 }
 
 bool AccessibleNames::Set(HWND window, const wchar_t* name) {
   if (!service_ || !window) return false;
-  if (FAILED(service_->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
-                                      name)))
+  if (FAILED(service_.get()->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                            PROPID_ACC_NAME, name)))
     return false;
   named_.push_back(window);
   return true;
@@ -87,10 +86,9 @@ bool AccessibleNames::Set(HWND window, const wchar_t* name) {
 
 void AccessibleNames::Clear() {
   for (HWND window : named_)
-    service_->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &PROPID_ACC_NAME, 1);
+    service_.get()->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &PROPID_ACC_NAME, 1);
   named_.clear();
-  if (service_) service_->Release();
-  service_ = nullptr;
+  service_.Reset();
 }
 
 }  // namespace quillfern::wizard::win32

@@ -1,5 +1,6 @@
 // Small pieces that both of the wizard's dialogs use: an in-memory dialog
-// template, a font owner, pixel scaling and line breaks for display.
+// template, owners of GDI objects and device contexts, pixel scaling and
+// line breaks for display.
 #pragma once
 
 #include <windows.h>
@@ -13,12 +14,54 @@
 
 namespace quillfern::wizard::win32 {
 
+// A font, brush or other GDI object that we made.
 struct GdiTraits {
   using Handle = HGDIOBJ;
   static Handle Invalid() { return nullptr; }
   static bool Close(Handle h) { return ::DeleteObject(h) != FALSE; }
 };
-using ScopedGdiObject = platform::win32::Scoped<GdiTraits>;
+using ScopedGdiObject = platform::Scoped<GdiTraits>;
+
+// A device context from GetDC, with the window it goes back to.
+struct WindowDc {
+  HWND window;
+  HDC dc;
+  bool operator==(const WindowDc& other) const { return window == other.window && dc == other.dc; }
+};
+struct WindowDcTraits {
+  using Handle = WindowDc;
+  static Handle Invalid() { return {nullptr, nullptr}; }
+  static bool Close(Handle h) { return ::ReleaseDC(h.window, h.dc) == 1; }
+};
+using ScopedWindowDc = platform::Scoped<WindowDcTraits>;
+
+// Window's device context (the screen's for a null window), given back when
+// the owner goes; an empty owner when the system has none to give.
+inline ScopedWindowDc GetWindowDc(HWND window) {
+  const HDC dc = ::GetDC(window);
+  return ScopedWindowDc(dc ? WindowDc{window, dc} : WindowDcTraits::Invalid());
+}
+
+// An object selected into a device context, with the one it displaced,
+// which goes back in when the owner goes.
+struct Selection {
+  HDC dc;
+  HGDIOBJ previous;
+  bool operator==(const Selection& other) const { return dc == other.dc && previous == other.previous; }
+};
+struct SelectionTraits {
+  using Handle = Selection;
+  static Handle Invalid() { return {nullptr, nullptr}; }
+  static bool Close(Handle h) { return ::SelectObject(h.dc, h.previous) != nullptr; }
+};
+using ScopedSelection = platform::Scoped<SelectionTraits>;
+
+// Selects Object into Dc until the owner goes; an empty owner, with nothing
+// to put back, when the selection failed.
+inline ScopedSelection SelectInto(HDC dc, HGDIOBJ object) {
+  const HGDIOBJ previous = ::SelectObject(dc, object);
+  return ScopedSelection(previous && previous != HGDI_ERROR ? Selection{dc, previous} : SelectionTraits::Invalid());
+}
 
 // A dialog template with the frame, no caption text and no controls: the
 // dialogs create their controls themselves, in pixels rather than dialog
@@ -78,7 +121,7 @@ class AccessibleNames {
   void Clear();
 
  private:
-  IAccPropServices* service_ = nullptr;
+  platform::win32::ScopedCom<IAccPropServices> service_;
   std::vector<HWND> named_;
 };
 

@@ -50,11 +50,10 @@ void FitClosedHeight(HWND list, int height) {
 // the label draws it.
 SIZE TextSize(HWND label, HGDIOBJ font, const std::string& text, int width) {
   RECT needed{0, 0, width, 0};
-  const HDC dc = ::GetDC(label);
-  const HGDIOBJ previous = ::SelectObject(dc, font);
-  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-  ::SelectObject(dc, previous);
-  ::ReleaseDC(label, dc);
+  const ScopedWindowDc dc = GetWindowDc(label);
+  const ScopedSelection selected = SelectInto(dc.get().dc, font);
+  ::DrawTextA(dc.get().dc, text.c_str(), static_cast<int>(text.size()), &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   return {needed.right, needed.bottom};
 }
 

@@ -62,12 +62,10 @@ HWND AddControl(HWND dialog, HFONT font, const char* windowClass, const char* te
 // The text's extent in Font when wrapped at MaxWidth.
 SIZE MeasureText(HWND dialog, HFONT font, const std::string& text, int maxWidth) {
   RECT box{0, 0, maxWidth, 0};
-  const HDC dc = ::GetDC(dialog);
-  const HGDIOBJ previous = ::SelectObject(dc, font);
-  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &box,
+  const ScopedWindowDc dc = GetWindowDc(dialog);
+  const ScopedSelection selected = SelectInto(dc.get().dc, font);
+  ::DrawTextA(dc.get().dc, text.c_str(), static_cast<int>(text.size()), &box,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-  ::SelectObject(dc, previous);
-  ::ReleaseDC(dialog, dc);
   return {box.right - box.left, box.bottom - box.top};
 }
 
