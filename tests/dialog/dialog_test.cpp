@@ -85,11 +85,10 @@ SIZE TextSize(HWND label, int dpi) {
   RECT client{};
   ::GetClientRect(label, &client);
   RECT needed{0, 0, client.right, 0};
-  const HDC dc = ::CreateCompatibleDC(nullptr);
-  const HGDIOBJ previous = ::SelectObject(dc, font.get());
-  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-  ::SelectObject(dc, previous);
-  ::DeleteDC(dc);
+  const ScopedWindowDc dc = GetWindowDc(nullptr);  // the screen's
+  const ScopedSelection selected = SelectInto(dc.get().dc, font.get());
+  ::DrawTextA(dc.get().dc, text.c_str(), static_cast<int>(text.size()), &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   return {needed.right, needed.bottom};
 }
 
@@ -238,9 +237,9 @@ std::string ExpectedName(const ControlLayout& control) {
 
 // What the system's accessibility layer calls a window; empty for no name.
 std::wstring AccessibleNameOf(HWND window) {
-  IAccessible* object = nullptr;
+  platform::win32::ScopedCom<IAccessible> object;
   if (FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                          reinterpret_cast<void**>(&object))) ||
+                                          reinterpret_cast<void**>(object.receive()))) ||
       !object)
     return {};
   VARIANT self{};
@@ -248,9 +247,8 @@ std::wstring AccessibleNameOf(HWND window) {
   self.lVal = CHILDID_SELF;
   BSTR name = nullptr;
   std::wstring text;
-  if (object->get_accName(self, &name) == S_OK && name) text = name;
+  if (object.get()->get_accName(self, &name) == S_OK && name) text = name;
   ::SysFreeString(name);
-  object->Release();
   return text;
 }
 

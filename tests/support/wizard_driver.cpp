@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/win32/utf16.h"
+#include "wizard/win32/dialog_support.h"
 #include "wizard/win32/layout.h"
 
 namespace quillfern::testing {
@@ -15,11 +16,19 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// A memory device context of our own.
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static Handle Invalid() { return nullptr; }
+  static bool Close(Handle h) { return ::DeleteDC(h) != FALSE; }
+};
+using ScopedMemoryDc = platform::Scoped<MemoryDcTraits>;
+
 // The pixels of a Width x Height bitmap after Draw has drawn on it.
 Capture Drawn(int width, int height, const std::function<bool(HDC)>& draw) {
   Capture capture;
   if (width <= 0 || height <= 0) return capture;
-  const HDC dc = ::CreateCompatibleDC(nullptr);
+  const ScopedMemoryDc dc(::CreateCompatibleDC(nullptr));
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   info.bmiHeader.biWidth = width;
@@ -28,18 +37,14 @@ Capture Drawn(int width, int height, const std::function<bool(HDC)>& draw) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  const HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ previous = ::SelectObject(dc, bitmap);
-  if (bits && draw(dc)) {
-    ::GdiFlush();
-    capture.width = width;
-    capture.height = height;
-    const auto* pixel = static_cast<const unsigned char*>(bits);
-    for (int i = 0; i < width * height; ++i, pixel += 4) capture.pixels.push_back(RGB(pixel[2], pixel[1], pixel[0]));
-  }
-  ::SelectObject(dc, previous);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(dc);
+  const wizard::win32::ScopedGdiObject bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const wizard::win32::ScopedSelection selected = wizard::win32::SelectInto(dc.get(), bitmap.get());
+  if (!bits || !selected || !draw(dc.get())) return capture;
+  ::GdiFlush();
+  capture.width = width;
+  capture.height = height;
+  const auto* pixel = static_cast<const unsigned char*>(bits);
+  for (int i = 0; i < width * height; ++i, pixel += 4) capture.pixels.push_back(RGB(pixel[2], pixel[1], pixel[0]));
   return capture;
 }
 
@@ -248,11 +253,9 @@ bool Wizard::Running() const { return ::WaitForSingleObject(process_.hProcess, 0
 
 Capture CaptureScreen(const RECT& area) {
   return Drawn(area.right - area.left, area.bottom - area.top, [&](HDC dc) {
-    const HDC screen = ::GetDC(nullptr);
-    const bool copied = ::BitBlt(dc, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left,
-                                 area.top, SRCCOPY) != FALSE;
-    ::ReleaseDC(nullptr, screen);
-    return copied;
+    const wizard::win32::ScopedWindowDc screen = wizard::win32::GetWindowDc(nullptr);
+    return screen && ::BitBlt(dc, 0, 0, area.right - area.left, area.bottom - area.top, screen.get().dc,
+                              area.left, area.top, SRCCOPY) != FALSE;
   });
 }
 

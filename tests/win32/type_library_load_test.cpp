@@ -3,10 +3,9 @@
 
 #include <oleauto.h>
 
-#include <memory>
-
 #include <gtest/gtest.h>
 
+#include "platform/win32/scoped.h"
 #include "support/test_support.h"
 
 namespace quillfern {
@@ -28,28 +27,27 @@ TEST(TypeLibraryLoaded, ShowsTheLibraryAndNothingElseAndHoldsTheNameHashWindowsC
   const testing::CliResult r = testing::RunCliWith({"-a", "Excel", "-o", dir.str()});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string path = dir / "ExcelAddin1.tlb";
-  ITypeLib* raw = nullptr;
-  ASSERT_EQ(::LoadTypeLibEx(Wide(path).c_str(), REGKIND_NONE, &raw), S_OK) << path;
-  const std::unique_ptr<ITypeLib, void (*)(ITypeLib*)> library(raw, [](ITypeLib* l) { l->Release(); });
+  platform::win32::ScopedCom<ITypeLib> library;
+  ASSERT_EQ(::LoadTypeLibEx(Wide(path).c_str(), REGKIND_NONE, library.receive()), S_OK) << path;
 
   BSTR name = nullptr, doc = nullptr;
-  ASSERT_EQ(library->GetDocumentation(-1, &name, &doc, nullptr, nullptr), S_OK);
+  ASSERT_EQ(library.get()->GetDocumentation(-1, &name, &doc, nullptr, nullptr), S_OK);
   EXPECT_EQ(Narrow(name), "AddinLib");
   EXPECT_EQ(Narrow(doc), "AddinLib Library");
   ::SysFreeString(name);
   ::SysFreeString(doc);
 
   TLIBATTR* attributes = nullptr;
-  ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
+  ASSERT_EQ(library.get()->GetLibAttr(&attributes), S_OK);
   const GUID libid = {0xBCDEC32A, 0xDF97, 0x4DBC, {0xA1, 0x5C, 0x57, 0xDF, 0x12, 0x55, 0x8B, 0xBD}};
   EXPECT_TRUE(::IsEqualGUID(attributes->guid, libid));
   EXPECT_EQ(attributes->wMajorVerNum, 1);
   EXPECT_EQ(attributes->wMinorVerNum, 0);
   EXPECT_EQ(attributes->lcid, 0u);
   EXPECT_EQ(attributes->syskind, SYS_WIN32);
-  library->ReleaseTLibAttr(attributes);
+  library.get()->ReleaseTLibAttr(attributes);
 
-  EXPECT_EQ(library->GetTypeInfoCount(), 0u);
+  EXPECT_EQ(library.get()->GetTypeInfoCount(), 0u);
 
   const std::string bytes = ReadBytes(path);
   ASSERT_GT(bytes.size(), 0x3EBu);
