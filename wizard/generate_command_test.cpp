@@ -224,32 +224,6 @@ TEST_F(GenerateCommand, AFolderNamedLikeTheProjectSourceIsNotAProject) {
   EXPECT_EQ(view.log, Log({warning, "error Unable to write project files."}));
 }
 
-TEST_F(GenerateCommand, AFileInTheWayOfTheFolderIsTheFolderThatCouldNotBeMade) {
-  WriteBytes(out, "a file");
-  view.settings.OutputFolderText = out + platform::kPathDelimiter + "sub";
-  view.answers = {true};
-  const GenerateOutcome o = RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kCreateFolder) + " -> Yes", "error Unable to create output folder."}));
-  EXPECT_EQ(o.result, Result::Failed);
-  EXPECT_EQ(o.failedStep, Step::CreateFolder);
-  EXPECT_EQ(o.failedPath, out);
-  EXPECT_FALSE(o.systemReason.empty());
-  EXPECT_TRUE(o.createdFolders.empty());
-}
-
-TEST_F(GenerateCommand, WriteFailurePartWayIsReportedAndEarlierFilesStay) {
-  fs::create_directories(fs::path(out) / "Install.bat");
-  const GenerateOutcome o = RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({warning, "error Unable to write project files."}));
-  EXPECT_TRUE(fs::is_regular_file(fs::path(out) / "Unit1.pas"));
-  EXPECT_FALSE(fs::exists(fs::path(out) / "Readme.txt"));
-  EXPECT_EQ(o.failedStep, Step::WriteFiles);
-  EXPECT_EQ(o.writeFailure.FileName, "Install.bat");
-  EXPECT_EQ(o.writeFailure.FilesWritten, 4u);
-  EXPECT_FALSE(o.writeFailure.Reason.empty());
-  EXPECT_EQ(o.fileNames.at(4), "Install.bat");
-}
-
 TEST_F(GenerateCommand, AnEmptyOutputFolderIsAnUnexpectedError) {
   view.settings.OutputFolderText = std::string(1, platform::kPathDelimiter);
   try {
@@ -287,72 +261,81 @@ std::string Repeated(const std::string& piece, std::size_t times) {
   return text;
 }
 
+std::string& TextOf(WizardSettings& s, InputField field) {
+  switch (field) {
+    case InputField::FriendlyName: return s.FriendlyName;
+    case InputField::ClassName: return s.ClassName;
+    case InputField::Description: return s.Description;
+    case InputField::InterfaceUnit: return s.InterfaceUnitFile;
+    case InputField::OutputFolder: break;
+  }
+  return s.OutputFolderText;
+}
+
 // Texts that the generated unit could not hold as typed: refused before
-// anything is touched, the field named and focused.
+// anything is touched, the field named and focused. Where no message is
+// given, TextProblemText's is expected.
 TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldAndFocusesTheirField) {
   using Kind = TextProblem::Kind;
+  using F = InputField;
   const std::string quote255 = std::string(253, 'x') + "'";  // 254 characters, 255 in the literal
-  struct Case {
+  const struct {
     const char* what;
-    std::function<void(WizardSettings&)> change;
+    F field;
+    std::string text;
     std::optional<TextProblem> problem;
     const char* message;
   } cases[] = {
-      {"a line feed in the friendly name", [](WizardSettings& s) { s.FriendlyName = "New\nline"; },
-       TextProblem{InputField::FriendlyName, Kind::ControlCharacter, 0x0A},
+      {"a line feed", F::FriendlyName, "New\nline", TextProblem{F::FriendlyName, Kind::ControlCharacter, 0x0A},
        "Friendly Name holds a line break or another control character (U+000A), which the generated unit cannot hold."},
-      {"a carriage return in the description", [](WizardSettings& s) { s.Description = "a\rb"; },
-       TextProblem{InputField::Description, Kind::ControlCharacter, 0x0D}, nullptr},
-      {"a tab and a DEL", [](WizardSettings& s) { s.Description = std::string("a\x7F") + "\t"; },
-       TextProblem{InputField::Description, Kind::ControlCharacter, 0x7F}, nullptr},
-      {"255 characters", [](WizardSettings& s) { s.FriendlyName = std::string(255, 'x'); }, std::nullopt, nullptr},
-      {"256 characters", [](WizardSettings& s) { s.Description = std::string(256, 'x'); },
-       TextProblem{InputField::Description, Kind::LiteralTooLong, 0, 0, 255},
+      {"a carriage return", F::Description, "a\rb", TextProblem{F::Description, Kind::ControlCharacter, 0x0D}, nullptr},
+      {"a DEL and a tab", F::Description, "a\x7F\t", TextProblem{F::Description, Kind::ControlCharacter, 0x7F}, nullptr},
+      {"255 characters", F::FriendlyName, std::string(255, 'x'), std::nullopt, nullptr},
+      {"256 characters", F::Description, std::string(256, 'x'), TextProblem{F::Description, Kind::LiteralTooLong, 0, 0, 255},
        "Description is too long: Delphi takes at most 255 characters in a string literal (a quote, or a "
        "double-byte character, counts as two)."},
-      {"255 with a doubled quote", [&](WizardSettings& s) { s.FriendlyName = quote255; }, std::nullopt, nullptr},
-      {"256 with a doubled quote", [&](WizardSettings& s) { s.FriendlyName = quote255 + "x"; },
-       TextProblem{InputField::FriendlyName, Kind::LiteralTooLong, 0, 0, 255}, nullptr},
+      {"255 with a doubled quote", F::FriendlyName, quote255, std::nullopt, nullptr},
+      {"256 with a doubled quote", F::FriendlyName, quote255 + "x",
+       TextProblem{F::FriendlyName, Kind::LiteralTooLong, 0, 0, 255}, nullptr},
       // Counted once in the code page: an e with acute is two bytes typed, one written.
-      {"255 accented letters", [](WizardSettings& s) { s.Description = Repeated("\xC3\xA9", 255); }, std::nullopt,
-       nullptr},
-      {"256 accented letters", [](WizardSettings& s) { s.Description = Repeated("\xC3\xA9", 256); },
-       TextProblem{InputField::Description, Kind::LiteralTooLong, 0, 0, 255}, nullptr},
-      {"a character the code page lacks", [](WizardSettings& s) { s.FriendlyName = "\xCE\xA9mega"; },
-       TextProblem{InputField::FriendlyName, Kind::NotInCodePage, 0x3A9, 1252},
+      {"255 accented letters", F::Description, Repeated("\xC3\xA9", 255), std::nullopt, nullptr},
+      {"256 accented letters", F::Description, Repeated("\xC3\xA9", 256),
+       TextProblem{F::Description, Kind::LiteralTooLong, 0, 0, 255}, nullptr},
+      {"a character the code page lacks", F::FriendlyName, "\xCE\xA9mega",
+       TextProblem{F::FriendlyName, Kind::NotInCodePage, 0x3A9, 1252},
        "Friendly Name holds a character that code page 1252 cannot hold: U+03A9."},
-      {"text that is not UTF-8", [](WizardSettings& s) { s.ClassName = "caf\xE9"; },
-       TextProblem{InputField::ClassName, Kind::NotUtf8}, "Class Name is not valid UTF-8 text."},
+      {"text that is not UTF-8", F::ClassName, "caf\xE9", TextProblem{F::ClassName, Kind::NotUtf8},
+       "Class Name is not valid UTF-8 text."},
       // The longest unit line naming the class is "procedure T<class>.OnDisconnection(...": 94
       // characters besides the name.
-      {"the longest class name", [](WizardSettings& s) { s.ClassName = std::string(929, 'C'); }, std::nullopt, nullptr},
-      {"a class name one longer", [](WizardSettings& s) { s.ClassName = std::string(930, 'C'); },
-       TextProblem{InputField::ClassName, Kind::LineTooLong, 0, 0, 929},
+      {"the longest class name", F::ClassName, std::string(929, 'C'), std::nullopt, nullptr},
+      {"a class name one longer", F::ClassName, std::string(930, 'C'), TextProblem{F::ClassName, Kind::LineTooLong, 0, 0, 929},
        "Class Name is too long: Delphi takes at most 1023 characters in a line of source, which leaves 929 for it."},
-      {"a unit name too long", [](WizardSettings& s) { s.InterfaceUnitFile = std::string(1200, 'U') + ".pas"; },
-       TextProblem{InputField::InterfaceUnit, Kind::LineTooLong, 0, 0, 0}, nullptr},
+      // Its limit depends on the lines that name it; any will do.
+      {"a unit name too long", F::InterfaceUnit, std::string(1200, 'U') + ".pas",
+       TextProblem{F::InterfaceUnit, Kind::LineTooLong, 0, 0, 0}, nullptr},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.what) + " in " + std::string(FieldName(c.field)));
     view.settings = quillfern::testing::NewProjectSettings(1, 1, out);
     view.settings.CodePage = 1252;
-    c.change(view.settings);
+    TextOf(view.settings, c.field) = c.text;
     view.log.clear();
     view.answers = {true};
     const GenerateOutcome o = RunGenerateCommand(view);
     if (!c.problem) {
-      EXPECT_FALSE(o.textProblem) << c.what << ": " << TextProblemText(*o.textProblem);
+      EXPECT_FALSE(o.textProblem) << TextProblemText(*o.textProblem);
       fs::remove_all(out);
       continue;
     }
-    ASSERT_TRUE(o.textProblem) << c.what;
+    ASSERT_TRUE(o.textProblem);
     TextProblem expected = *c.problem;
     if (expected.kind == Kind::LineTooLong && expected.limit == 0) expected.limit = o.textProblem->limit;
-    EXPECT_EQ(*o.textProblem, expected) << c.what << ": " << TextProblemText(*o.textProblem);
-    EXPECT_EQ(o.refusal, Refusal::InvalidText) << c.what;
-    const std::string field(FieldName(expected.field));
-    EXPECT_EQ(view.log, Log({"error " + (c.message ? c.message : TextProblemText(expected)), "focus " + field}))
-        << c.what;
-    EXPECT_FALSE(fs::exists(out)) << c.what;
+    EXPECT_EQ(*o.textProblem, expected) << TextProblemText(*o.textProblem);
+    EXPECT_EQ(o.refusal, Refusal::InvalidText);
+    EXPECT_EQ(view.log, Log({"error " + (c.message ? c.message : TextProblemText(expected)),
+                             "focus " + std::string(FieldName(c.field))}));
+    EXPECT_FALSE(fs::exists(out));
   }
 }
 

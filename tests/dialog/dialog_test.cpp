@@ -412,20 +412,6 @@ std::wstring FolderName(bool held) {
   return {};
 }
 
-TEST_F(WizardTest, CancellingTheUnitPickerChangesNothingNotEvenTheFocus) {
-  ASSERT_TRUE(wizard.window());
-  wizard.SetText(edtWrapper, "Kept.pas");
-  wizard.Click(Button1);
-  const HWND picker = wizard.WaitForMessageWindow();
-  ASSERT_TRUE(picker);
-  EXPECT_EQ(WindowTextOf(picker), "Select Interface unit for Access 2000");
-  wizard.Press(VK_ESCAPE);
-  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
-  wizard.Settle();
-  EXPECT_EQ(wizard.Text(edtWrapper), "Kept.pas");
-  EXPECT_EQ(wizard.FocusId(), Button1);
-}
-
 // The file name box of the file picker.
 HWND FileNameBox(HWND picker) {
   for (int id : {0x47C, 0x480})  // the explorer-style combo box, or the old edit box
@@ -442,7 +428,7 @@ constexpr int kReadOnlyBox = 0x410;
 // The picker's own "Open" button (a tool bar in it carries the same id).
 HWND OpenButton(HWND picker) { return ChildWithText(picker, "&Open"); }
 
-TEST_F(WizardTest, TheUnitPickerPutsTheChosenFileNameAloneIntoTheBoxAndStartsFromItNextTime) {
+TEST_F(WizardTest, TheUnitPickerPutsTheChosenFileNameAloneIntoTheBoxStartsFromItNextTimeAndCancelKeepsIt) {
   ASSERT_TRUE(wizard.window());
   fs::create_directory(work.path() / "units");
   WriteBytes(work.path() / "units" / "Word2000.pas", "unit Word2000;");
@@ -472,7 +458,9 @@ TEST_F(WizardTest, TheUnitPickerPutsTheChosenFileNameAloneIntoTheBoxAndStartsFro
   EXPECT_EQ(wizard.Text(edtWrapper), "Word2000.pas");
   EXPECT_EQ(wizard.FocusId(), edtWrapper);
 
-  // The next use starts from that file, in its folder.
+  // The next use starts from that file, in its folder; cancelled, it
+  // changes nothing, not even the focus.
+  wizard.SetText(edtWrapper, "Kept.pas");
   wizard.Click(Button1);
   picker = wizard.WaitForMessageWindow();
   ASSERT_TRUE(picker);
@@ -480,6 +468,9 @@ TEST_F(WizardTest, TheUnitPickerPutsTheChosenFileNameAloneIntoTheBoxAndStartsFro
   EXPECT_EQ(WindowTextOf(::GetDlgItem(picker, kLookIn)), "units");
   wizard.Press(VK_ESCAPE);
   ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(picker); }));
+  wizard.Settle();
+  EXPECT_EQ(wizard.Text(edtWrapper), "Kept.pas");
+  EXPECT_EQ(wizard.FocusId(), Button1);
 
   // The picker left the working directory where the wizard started: a
   // relative output folder lands there, not beside the unit.
