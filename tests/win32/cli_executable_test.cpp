@@ -34,16 +34,19 @@ std::size_t Occurrences(const std::string& folder, const std::string& text) {
 
 // A console program's standard streams are in text mode: lines end in CR LF.
 TEST(CliExecutable, WritesTheCommittedProjectWithAWarningOrTheRegisteredHostInLongForm) {
-  ASSERT_FALSE(AppPathKeyExists("winword.exe"));
   TempFolder temp;
-  const std::string plain = temp / "plain";
-  ProcessResult r = RunCliExecutable({"-a", "Word", "-V", "2000", "-o", plain});
-  EXPECT_EQ(r.exitCode, 0u) << r.err;
-  EXPECT_EQ(r.out, "Word 2000 COM Add-In generated successfully.\r\n");
-  EXPECT_EQ(r.err,
-            "warning: It does not appear that you have Word installed.\r\n"
-            "warning: You might not be able to run and debug the Add-In on this computer.\r\n");
-  ExpectTheCommittedProject(plain, "");
+  // Where Word is installed (a real Windows machine may have it), there is
+  // no warning to see; the registered host below is checked either way.
+  if (!AppPathKeyExists("winword.exe")) {
+    const std::string plain = temp / "plain";
+    const ProcessResult r = RunCliExecutable({"-a", "Word", "-V", "2000", "-o", plain});
+    EXPECT_EQ(r.exitCode, 0u) << r.err;
+    EXPECT_EQ(r.out, "Word 2000 COM Add-In generated successfully.\r\n");
+    EXPECT_EQ(r.err,
+              "warning: It does not appear that you have Word installed.\r\n"
+              "warning: You might not be able to run and debug the Add-In on this computer.\r\n");
+    ExpectTheCommittedProject(plain, "");
+  }
 
   // Registered by its short form, the host stands in its long form in the
   // project source, the options, the unit and the read-me; no warning.
@@ -55,7 +58,7 @@ TEST(CliExecutable, WritesTheCommittedProjectWithAWarningOrTheRegisteredHostInLo
   ScopedAppPath entry("winword.exe");
   entry.SetDefaultText(shortForm);
   const std::string found = temp / "found";
-  r = RunCliExecutable({"-a", "Word", "-V", "2000", "-o", found});
+  const ProcessResult r = RunCliExecutable({"-a", "Word", "-V", "2000", "-o", found});
   EXPECT_EQ(r.exitCode, 0u) << r.err;
   EXPECT_EQ(r.out, "Word 2000 COM Add-In generated successfully.\r\n");
   EXPECT_EQ(r.err, "");
