@@ -16,7 +16,7 @@ using quillfern::testing::RunCliWith;
 using quillfern::testing::ReadBytes;
 using quillfern::testing::TempFolder;
 
-std::string Line(const std::string& file, std::size_t n) {
+std::string Line(const fs::path& file, std::size_t n) {
   return quillfern::testing::CrLfLines(ReadBytes(file)).at(n - 1);
 }
 
@@ -40,12 +40,16 @@ TEST(Cli, GeneratesExcel2002IntoANewFolderWithTheWarningAndSuccess) {
 // (Options in any letter case and the versions' other names: the golden
 // projects' arguments.)
 TEST(Cli, WithoutOptionsWritesTheAccess2000ProjectIntoTheWorkingDirectory) {
-  TempFolder dir;
-  quillfern::testing::ScopedWorkingDirectory inside(dir.path());
+  TempFolder temp;
+  // Named beyond ASCII, and so read from the system as it is named, not as
+  // a look-alike or in the code page's bytes.
+  const fs::path dir = temp.path() / fs::u8path("Caf\xC3\xA9");
+  fs::create_directory(dir);
+  quillfern::testing::ScopedWorkingDirectory inside(dir);
   const CliResult r = RunCliWith({});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(ListTree(dir.path()), quillfern::testing::ProjectFileSet("AccessAddin1"));
-  const std::string unit = dir / "Unit1.pas";
+  EXPECT_EQ(ListTree(dir), quillfern::testing::ProjectFileSet("AccessAddin1"));
+  const fs::path unit = dir / "Unit1.pas";
   EXPECT_EQ(Line(unit, 32), "  OfficeAddins, Access2000;");
   EXPECT_EQ(Line(unit, 119), std::string(29, ' ') + "'New Access Add-In',");
   EXPECT_EQ(Line(unit, 121), std::string(29, ' ') + "'Microsoft Access 2000 COM Add-In',");

@@ -90,7 +90,10 @@ std::string DateTimeText(const LocalDateTime& when);
 // Upper-cases the system code page's letters byte for byte; the length never changes.
 std::string AnsiUpperCase(std::string_view text);
 
-// The process's working directory, without a trailing separator except at a root.
+// The process's working directory as typed text (UTF-8, like the texts the
+// front ends hand the Generate command; on POSIX the bytes as they are),
+// without a trailing separator except at a root. Empty when the system
+// cannot tell.
 std::string CurrentDirectory();
 
 }  // namespace quillfern::platform

@@ -9,6 +9,7 @@
 
 #include "platform/probes.h"
 #include "platform/win32/scoped.h"
+#include "platform/win32/utf16.h"
 
 namespace quillfern::platform {
 
@@ -234,12 +235,17 @@ std::string AnsiUpperCase(std::string_view text) {
   return upper;
 }
 
-std::string CurrentDirectory() {
-  const DWORD needed = ::GetCurrentDirectoryA(0, nullptr);
-  std::string dir(needed, '\0');
-  const DWORD n = ::GetCurrentDirectoryA(needed, dir.data());
-  dir.resize(n < needed ? n : 0);
-  return dir;
+std::wstring CurrentDirectoryUtf16() {
+  const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+  if (needed == 0) return {};
+  std::wstring folder(needed, L'\0');
+  const DWORD length = ::GetCurrentDirectoryW(needed, folder.data());
+  folder.resize(length < needed ? length : 0);
+  return folder;
 }
+
+// Read in UTF-16: the narrow call would give look-alikes for characters
+// the system code page lacks, which name another folder.
+std::string CurrentDirectory() { return Utf8FromUtf16(CurrentDirectoryUtf16()); }
 
 }  // namespace quillfern::platform

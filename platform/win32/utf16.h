@@ -11,4 +11,9 @@ namespace quillfern::platform {
 std::string Utf8FromUtf16(std::wstring_view text);
 std::wstring Utf16FromUtf8(std::string_view text);
 
+// The process's working directory in UTF-16, as the system keeps it (so it
+// can be set back exactly); empty when the system cannot tell.
+// CurrentDirectory gives the same in UTF-8.
+std::wstring CurrentDirectoryUtf16();
+
 }  // namespace quillfern::platform

@@ -60,15 +60,6 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-std::wstring WorkingDirectory() {
-  const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
-  if (needed == 0) return {};
-  std::wstring folder(needed, L'\0');
-  const DWORD length = ::GetCurrentDirectoryW(needed, folder.data());
-  folder.resize(length < needed ? length : 0);
-  return folder;
-}
-
 AccessibleNames::AccessibleNames() {
   // CoCreateInstance leaves the owner empty when it fails: nothing is named then.
   ::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/scoped.h"
+#include "platform/win32/utf16.h"
 
 namespace quillfern::wizard::win32 {
 
@@ -85,16 +86,12 @@ std::string WithCrLf(const std::string& text);
 // The text of a window, whatever its length.
 std::string WindowText(HWND window);
 
-// The process's working directory in UTF-16, as the system keeps it; empty
-// when the system cannot tell.
-std::wstring WorkingDirectory();
-
 // Puts back the working directory that was current when it was made. The
 // common file dialogs make the folder of the chosen file the working
 // directory, and a relative output folder would then land there.
 class KeptWorkingDirectory {
  public:
-  KeptWorkingDirectory() : folder_(WorkingDirectory()) {}
+  KeptWorkingDirectory() : folder_(platform::CurrentDirectoryUtf16()) {}
   KeptWorkingDirectory(const KeptWorkingDirectory&) = delete;
   KeptWorkingDirectory& operator=(const KeptWorkingDirectory&) = delete;
   ~KeptWorkingDirectory() {

@@ -6,6 +6,7 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/code_page.h"
+#include "platform/probes.h"
 #include "platform/shell.h"
 #include "platform/win32/utf16.h"
 #include "wizard/win32/resource.h"
@@ -327,7 +328,7 @@ void TfrmNewOfficeAddIn::FormCreate() {
   applicationTitle_ = WindowText(hwnd_);
   // Left empty when the code page cannot hold the working directory: a
   // look-alike would be another folder.
-  const std::string start = platform::Utf8FromUtf16(WorkingDirectory());
+  const std::string start = platform::CurrentDirectory();
   if (platform::PathFromUtf8(start).result == platform::Conversion::Result::Exact) SetText(edtFolder, start);
 
   const HWND apps = Item(cbTargetApp);
