@@ -60,6 +60,15 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+SIZE WrappedTextSize(HWND window, HGDIOBJ font, const std::string& text, int width) {
+  RECT box{0, 0, width, 0};
+  const ScopedWindowDc dc = GetWindowDc(window);
+  const ScopedSelection selected = SelectInto(dc.get().dc, font);
+  ::DrawTextA(dc.get().dc, text.c_str(), static_cast<int>(text.size()), &box,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+  return {box.right - box.left, box.bottom - box.top};
+}
+
 AccessibleNames::AccessibleNames() {
   // CoCreateInstance leaves the owner empty when it fails: nothing is named then.
   ::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,

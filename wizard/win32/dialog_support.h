@@ -86,6 +86,10 @@ std::string WithCrLf(const std::string& text);
 // The text of a window, whatever its length.
 std::string WindowText(HWND window);
 
+// The room Text takes on Window's device context in Font when its lines
+// break at Width, as a static control draws it.
+SIZE WrappedTextSize(HWND window, HGDIOBJ font, const std::string& text, int width);
+
 // Puts back the working directory that was current when it was made. The
 // common file dialogs make the folder of the chosen file the working
 // directory, and a relative output folder would then land there.

@@ -47,17 +47,6 @@ void FitClosedHeight(HWND list, int height) {
   }
 }
 
-// The room Text takes in Font when the label breaks its lines at Width, as
-// the label draws it.
-SIZE TextSize(HWND label, HGDIOBJ font, const std::string& text, int width) {
-  RECT needed{0, 0, width, 0};
-  const ScopedWindowDc dc = GetWindowDc(label);
-  const ScopedSelection selected = SelectInto(dc.get().dc, font);
-  ::DrawTextA(dc.get().dc, text.c_str(), static_cast<int>(text.size()), &needed,
-              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-  return {needed.right, needed.bottom};
-}
-
 // Makes a label whose text does not fit big enough for it, as happens in
 // fonts other than the one the layout was made with and at other
 // resolutions: it widens, up to Right, so that its text needs as few lines
@@ -70,9 +59,9 @@ void GrowToText(HWND label, HGDIOBJ font, int right, int bottom) {
   ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&has), 2);
   const int width = has.right - has.left, height = has.bottom - has.top;
   const int roomWidth = std::max<int>(width, right - has.left), roomHeight = std::max<int>(height, bottom - has.top);
-  const SIZE now = TextSize(label, font, text, width);
+  const SIZE now = WrappedTextSize(label, font, text, width);
   if (now.cx <= width && now.cy <= height) return;
-  const SIZE wide = TextSize(label, font, text, roomWidth);
+  const SIZE wide = WrappedTextSize(label, font, text, roomWidth);
   ::SetWindowPos(label, nullptr, 0, 0, std::clamp<int>(wide.cx, width, roomWidth),
                  std::clamp<int>(wide.cy, height, roomHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -59,16 +59,6 @@ HWND AddControl(HWND dialog, HFONT font, const char* windowClass, const char* te
   return control;
 }
 
-// The text's extent in Font when wrapped at MaxWidth.
-SIZE MeasureText(HWND dialog, HFONT font, const std::string& text, int maxWidth) {
-  RECT box{0, 0, maxWidth, 0};
-  const ScopedWindowDc dc = GetWindowDc(dialog);
-  const ScopedSelection selected = SelectInto(dc.get().dc, font);
-  ::DrawTextA(dc.get().dc, text.c_str(), static_cast<int>(text.size()), &box,
-              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-  return {box.right - box.left, box.bottom - box.top};
-}
-
 // SIZE holds LONGs; the layout below works in ints.
 struct Extent {
   int cx, cy;
@@ -85,7 +75,7 @@ void Build(HWND dialog, const Request& request) {
   const std::string text = WithCrLf(request.text);
   const int iconSize = ::GetSystemMetrics(SM_CXICON);
   const int marginX = px(10), marginY = px(13), gap = px(12);
-  const Extent textSize = ToExtent(MeasureText(dialog, request.font, text, ::GetSystemMetrics(SM_CXSCREEN) / 2));
+  const Extent textSize = ToExtent(WrappedTextSize(dialog, request.font, text, ::GetSystemMetrics(SM_CXSCREEN) / 2));
 
   const HWND icon = AddControl(dialog, request.font, "STATIC", "", SS_ICON, kMessageIconId,
                                {marginX, marginY, marginX + iconSize, marginY + iconSize});
