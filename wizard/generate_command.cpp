@@ -56,14 +56,14 @@ GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& writ
   if (!IsValidIdentifier(settings.ClassName)) {
     OfferRevert(view, Question::RevertClassName,
                 "Class Name is not valid identifier.\rWould you like to revert it to default value?",
-                InputField::ClassName, catalogue::DefaultClassName(settings.TargetApp));
+                InputField::ClassName, catalogue::NewProjectDefaults(settings.TargetApp).ClassName);
     return Refused(outcome, Outcome::Refusal::InvalidClassName);
   }
   if (!IsValidUnitFileName(settings.InterfaceUnitFile)) {
     OfferRevert(view, Question::RevertInterfaceUnit,
                 "Interface unit name is not valid.\rWould you like to revert it to default value?",
                 InputField::InterfaceUnit,
-                catalogue::DefaultWrapperUnit(settings.TargetApp, settings.TargetVersion) + ".pas");
+                catalogue::NewProjectDefaults(settings.TargetApp, settings.TargetVersion).InterfaceUnitFile);
     return Refused(outcome, Outcome::Refusal::InvalidInterfaceUnit);
   }
 
