@@ -39,12 +39,4 @@ Conversion ToCodePage(std::string_view utf8, unsigned codePage);
 // GetACP); elsewhere the bytes unchanged (always Exact).
 Conversion PathFromUtf8(std::string_view utf8);
 
-// The converse, for showing a path or text the system gave in its ANSI
-// code page: Bytes in CodePage as UTF-8. Bytes the code page does not
-// define become U+FFFD (a lead byte whose pair is undefined becomes one, and
-// the byte after it is read afresh). Code page 65001 keeps well-formed UTF-8
-// and turns each malformed piece into U+FFFD; any other code page outside
-// kAnsiCodePages decodes ASCII only. Never fails.
-std::string Utf8FromCodePage(std::string_view bytes, unsigned codePage);
-
 }  // namespace quillfern::platform

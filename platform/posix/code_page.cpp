@@ -15,7 +15,6 @@ namespace {
 using tables::CodePageTable;
 
 constexpr unsigned kUtf8CodePage = 65001;
-constexpr char32_t kReplacement = 0xFFFD;
 
 // One character read from UTF-8: its value and the bytes it took. A
 // malformed sequence gives ok = false and the length of its longest
@@ -55,24 +54,6 @@ Decoded DecodeUtf8(std::string_view text, std::size_t at) {
     value = value << 6 | (next & 0x3F);
   }
   return {value, length, true};
-}
-
-void AppendUtf8(char32_t c, std::string& out) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 // The generated table of an ANSI code page; null for any other.
@@ -143,32 +124,5 @@ Conversion ToCodePage(std::string_view utf8, unsigned codePage) {
 }
 
 Conversion PathFromUtf8(std::string_view utf8) { return {Conversion::Result::Exact, std::string(utf8), 0}; }
-
-std::string Utf8FromCodePage(std::string_view bytes, unsigned codePage) {
-  std::string utf8;
-  const CodePageTable* table = TableOf(codePage);
-  for (std::size_t at = 0; at < bytes.size();) {
-    if (codePage == kUtf8CodePage) {
-      const Decoded d = DecodeUtf8(bytes, at);
-      AppendUtf8(d.ok ? d.character : kReplacement, utf8);
-      at += d.length;
-      continue;
-    }
-    const unsigned first = static_cast<unsigned char>(bytes[at]);
-    if (first < 0x80) {
-      utf8 += bytes[at++];
-      continue;
-    }
-    char16_t c = table ? CharacterOf(*table, first) : 0;
-    std::size_t length = 1;
-    if (c == 0 && table && at + 1 < bytes.size()) {
-      const char16_t pair = CharacterOf(*table, first << 8 | static_cast<unsigned char>(bytes[at + 1]));
-      if (pair != 0) c = pair, length = 2;
-    }
-    AppendUtf8(c != 0 ? c : kReplacement, utf8);
-    at += length;
-  }
-  return utf8;
-}
 
 }  // namespace quillfern::platform

@@ -14,7 +14,6 @@ namespace {
 // The system's converters count in int; longer texts go through in pieces
 // of this many units, never cut inside a character.
 constexpr std::size_t kPiece = 1 << 20;
-constexpr wchar_t kReplacement = 0xFFFD;
 
 // Appends Utf8 as UTF-16. With MB_ERR_INVALID_CHARS in Flags, false when
 // Utf8 is not well-formed; without, malformed pieces become U+FFFD.
@@ -96,15 +95,6 @@ bool AppendPiece(std::wstring_view wide, unsigned codePage, std::string& out, ch
   return true;
 }
 
-// The one UTF-16 unit that Bytes decode to on their own; 0 when they are
-// not exactly one defined character of CodePage.
-wchar_t DecodeAlone(std::string_view bytes, unsigned codePage) {
-  wchar_t c[2] = {};
-  const int units = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
-                                          static_cast<int>(bytes.size()), c, 2);
-  return units == 1 ? c[0] : 0;
-}
-
 }  // namespace
 
 std::string Utf8FromUtf16(std::wstring_view text) { return Utf8FromWide(text); }
@@ -141,32 +131,5 @@ Conversion ToCodePage(std::string_view utf8, unsigned codePage) {
 }
 
 Conversion PathFromUtf8(std::string_view utf8) { return ToCodePage(utf8, ::GetACP()); }
-
-std::string Utf8FromCodePage(std::string_view bytes, unsigned codePage) {
-  std::wstring wide;
-  if (codePage == CP_UTF8) {
-    AppendWideFromUtf8(bytes, 0, wide);  // cannot fail without MB_ERR_INVALID_CHARS
-    return Utf8FromWide(wide);
-  }
-  // One character at a time, so that an undefined byte costs only itself.
-  const bool ansi = IsAnsiCodePage(codePage);
-  for (std::size_t at = 0; at < bytes.size();) {
-    const unsigned char first = static_cast<unsigned char>(bytes[at]);
-    if (first < 0x80) {
-      wide += static_cast<wchar_t>(first);
-      ++at;
-      continue;
-    }
-    wchar_t c = ansi ? DecodeAlone(bytes.substr(at, 1), codePage) : 0;
-    std::size_t length = 1;
-    if (c == 0 && ansi && at + 1 < bytes.size()) {
-      const wchar_t pair = DecodeAlone(bytes.substr(at, 2), codePage);
-      if (pair != 0) c = pair, length = 2;
-    }
-    wide += c != 0 ? c : kReplacement;
-    at += length;
-  }
-  return Utf8FromWide(wide);
-}
 
 }  // namespace quillfern::platform
