@@ -7,9 +7,11 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "generator/machine_values.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/probes.h"
@@ -79,6 +81,41 @@ std::optional<std::string> ParseLoad(const std::string& list, WizardSettings& s)
     any = true;
   }
   if (!any) return std::string();
+  return std::nullopt;
+}
+
+// The class identifier and moment the caller fixed, into Fixed; the text
+// of the error when one of them cannot be used.
+std::optional<std::string> FixMachineValues(const std::optional<std::string>& classId,
+                                            const std::optional<std::string>& sourceDateEpoch,
+                                            generator::FixedMachineValues& fixed) {
+  if (classId) {
+    const auto id = generator::ClassIdFromText(*classId);
+    if (const auto* problem = std::get_if<generator::ClassIdProblem>(&id)) {
+      if (*problem == generator::ClassIdProblem::Null)
+        return "--class-id " + *classId + " is the null class identifier, which COM takes for no class at all "
+               "(give the project's own, or leave --class-id out for a new one)";
+      return "invalid class identifier '" + *classId +
+             "' (use the registry form {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}, with hexadecimal digits)";
+    }
+    fixed.ClassId = std::get<std::string>(id);
+  }
+  if (sourceDateEpoch) {
+    const auto moment = generator::MomentFromText(*sourceDateEpoch);
+    if (const auto* problem = std::get_if<generator::MomentProblem>(&moment)) {
+      const std::string expected = "(use the seconds since 1970-01-01 00:00:00 UTC, a whole number from 0 to " +
+                                   std::to_string(generator::kLatestMoment);
+      switch (*problem) {
+        case generator::MomentProblem::Empty:
+          return "SOURCE_DATE_EPOCH is set but empty " + expected + ", or unset it)";
+        case generator::MomentProblem::NotWholeNumber:
+          return "SOURCE_DATE_EPOCH '" + *sourceDateEpoch + "' is not a whole non-negative number " + expected + ")";
+        case generator::MomentProblem::TooLate:
+          return "SOURCE_DATE_EPOCH '" + *sourceDateEpoch + "' is after the year 9999 " + expected + ")";
+      }
+    }
+    fixed.Moment = std::get<std::int64_t>(moment);
+  }
   return std::nullopt;
 }
 
@@ -224,15 +261,15 @@ void ExplainFailure(const GenerateOutcome& o, std::ostream& err) {
 
 // A dry run runs every check and lists the files instead of writing them;
 // it creates no folder.
-int DryRun(const GenerateOutcome& outcome, const std::vector<std::string>& planned, TerminalView& view,
-           std::ostream& out) {
+int DryRun(const GenerateOutcome& outcome, const generator::FixedMachineValues& fixed,
+           const std::vector<std::string>& planned, TerminalView& view, std::ostream& out) {
   std::vector<std::string> paths = planned;
   if (outcome.refusal == Refusal::FolderNotCreated) {
     // The command stopped where it would have created the folder: the
     // remaining checks hold trivially for a folder that is not there yet.
     out << "Dry run: the folder " << outcome.folder << " would be created.\n";
     const generator::WarningHook warn = [&view](const std::string& t, const std::string& x) { view.ShowWarning(t, x); };
-    for (const auto& file : generator::BuildProjectFiles(outcome.settings, warn))
+    for (const auto& file : generator::BuildProjectFiles(outcome.settings, warn, fixed))
       paths.push_back(outcome.folder + platform::kPathDelimiter + file.FileName);
   } else if (outcome.result != GenerateOutcome::Result::Generated) {
     return StatusOf(outcome);
@@ -242,7 +279,8 @@ int DryRun(const GenerateOutcome& outcome, const std::vector<std::string>& plann
   return kGenerated;
 }
 
-int Generate(const WizardSettings& settings, bool force, bool dryRun, std::ostream& out, std::ostream& err) {
+int Generate(const WizardSettings& settings, const generator::FixedMachineValues& fixed, bool force, bool dryRun,
+             std::ostream& out, std::ostream& err) {
   TerminalView view(settings, force, dryRun, out, err);
   std::vector<std::string> planned;
   const wizard::ProjectWriter listOnly = [&planned](const generator::ProjectFileSet& files,
@@ -252,8 +290,8 @@ int Generate(const WizardSettings& settings, bool force, bool dryRun, std::ostre
   };
   try {
     const GenerateOutcome outcome =
-        dryRun ? wizard::RunGenerateCommand(view, listOnly) : wizard::RunGenerateCommand(view);
-    if (dryRun) return DryRun(outcome, planned, view, out);
+        wizard::RunGenerateCommand(view, dryRun ? listOnly : wizard::ProjectWriter(generator::WriteFileSet), fixed);
+    if (dryRun) return DryRun(outcome, fixed, planned, view, out);
     if (outcome.result == GenerateOutcome::Result::Failed) ExplainFailure(outcome, err);
     return StatusOf(outcome);
   } catch (const std::exception& e) {
@@ -264,13 +302,14 @@ int Generate(const WizardSettings& settings, bool force, bool dryRun, std::ostre
 
 }  // namespace
 
-int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+           const std::optional<std::string>& sourceDateEpoch) {
   CLI::App app{"Writes the skeleton of a Microsoft Office COM add-in project for Delphi.",
                "quillfern-cli"};
   const catalogue::ProjectDefaults start = catalogue::NewProjectDefaults();
   std::string appName(catalogue::App(start.TargetApp).DisplayName),
       versionName(catalogue::Version(start.TargetVersion).VersionName), unit, hive = "HKCU",
-              load = "connected,bootload", friendlyName, className, description,
+              load = "connected,bootload", friendlyName, className, description, classId,
               folder = platform::CurrentDirectory();
   bool force = false, dryRun = false, list = false;
   unsigned codePage = platform::DefaultCodePage();
@@ -289,6 +328,10 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   app.add_option("-d,--description", description, "default \"Microsoft <App> <Version> COM Add-In\"");
   app.add_option("-o,--output", folder,
                  "output folder (default: the current directory); created with its parents when missing");
+  app.add_option("--class-id", classId,
+                 "the add-in's class identifier, {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} in either letter case "
+                 "(default: a new one each run); give a project's own back to generate it again without "
+                 "orphaning its registration");
   app.add_flag("--force", force, "overwrite an existing project (without it an existing project is refused)");
   app.add_flag("--dry-run", dryRun,
                "run every check and list the files that would be written; write nothing");
@@ -298,6 +341,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
                  "on Linux); text it cannot hold exactly is refused (exit 2)");
   app.set_version_flag("--version", "quillfern-cli " QUILLFERN_VERSION);
   app.footer(
+      "Environment: SOURCE_DATE_EPOCH, when set, is the read-me's date in seconds since 1970, shown in UTC; "
+      "with it and --class-id the same inputs give the same bytes.\n"
       "Exit status: 0 generated (or dry run passed); 1 could not generate; 2 invalid arguments or inputs.");
   try {
     app.parse(argc, argv);
@@ -349,7 +394,13 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     return kInvalidInput;
   }
   s.CodePage = codePage;
-  return Generate(s, force, dryRun, out, err);
+  generator::FixedMachineValues fixed;
+  if (const auto problem = FixMachineValues(app.count("--class-id") ? std::optional(classId) : std::nullopt,
+                                            sourceDateEpoch, fixed)) {
+    err << "error: " << *problem << "\n";
+    return kInvalidInput;
+  }
+  return Generate(s, fixed, force, dryRun, out, err);
 }
 
 }  // namespace quillfern::cli

@@ -96,8 +96,14 @@ TEST(Cli, DryRunChecksAndListsButWritesAndCreatesNothing) {
 struct BadInput {
   std::vector<std::string> args;
   int status;
-  const char* error;
+  std::string error;
+  std::optional<std::string> sourceDateEpoch = std::nullopt;
 };
+
+const std::string kClassIdForm =
+    "' (use the registry form {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}, with hexadecimal digits)\n";
+const std::string kEpochRange =
+    " (use the seconds since 1970-01-01 00:00:00 UTC, a whole number from 0 to 253402300799";
 
 TEST(Cli, ReportsBadInputsWithTheWizardsTextsAndExitStatus) {
   TempFolder dir;
@@ -115,16 +121,62 @@ TEST(Cli, ReportsBadInputsWithTheWizardsTextsAndExitStatus) {
       {{"--bogus"}, 2, "error: "},
       {{"stray"}, 2, "error: "},
       {{"-a"}, 2, "error: "},
+      // A class identifier to keep: the registry form only, and never the null one.
+      {{"--class-id", "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F}"}, 2,
+       "error: invalid class identifier '{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F}" + kClassIdForm},
+      {{"--class-id", "0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0"}, 2, "error: invalid class identifier"},
+      {{"--class-id", "(0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0)"}, 2, "error: invalid class identifier"},
+      {{"--class-id", "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1G0}"}, 2, "error: invalid class identifier"},
+      {{"--class-id", "{0F1E2D3C4-B5A-6978-8796-A5B4C3D2E1F0}"}, 2, "error: invalid class identifier"},
+      {{"--class-id", "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}x"}, 2, "error: invalid class identifier"},
+      {{"--class-id", "{00000000-0000-0000-0000-000000000000}"}, 2,
+       "error: --class-id {00000000-0000-0000-0000-000000000000} is the null class identifier"},
+      // A moment to keep: whole seconds from 1970 to the end of 9999; set
+      // but empty is an error rather than the time now.
+      {{"-a", "Word"}, 2, "error: SOURCE_DATE_EPOCH '-1' is not a whole non-negative number" + kEpochRange + ")\n",
+       "-1"},
+      {{"-a", "Word"}, 2, "error: SOURCE_DATE_EPOCH 'x' is not a whole non-negative number", "x"},
+      {{"-a", "Word"}, 2, "error: SOURCE_DATE_EPOCH '1700000000.5' is not a whole non-negative number",
+       "1700000000.5"},
+      {{"-a", "Word"}, 2, "error: SOURCE_DATE_EPOCH is set but empty" + kEpochRange + ", or unset it)\n", ""},
+      {{"-a", "Word"}, 2, "error: SOURCE_DATE_EPOCH '253402300800' is after the year 9999" + kEpochRange + ")\n",
+       "253402300800"},
+      {{"-a", "Word"}, 2, "error: SOURCE_DATE_EPOCH '18446744073709551617' is after the year 9999",
+       "18446744073709551617"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = c.args;
     args.insert(args.end(), {"-o", dir.str()});
-    const CliResult r = RunCliWith(args);
-    EXPECT_EQ(r.status, c.status) << c.args[0];
+    const CliResult r = RunCliWith(args, c.sourceDateEpoch);
+    EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.sourceDateEpoch.value_or("(no SOURCE_DATE_EPOCH)");
     EXPECT_EQ(r.err.rfind(c.error, 0), 0u) << r.err;
     EXPECT_EQ(r.out, "");
   }
   EXPECT_TRUE(ListTree(dir.path()).empty());
+}
+
+// With --class-id and SOURCE_DATE_EPOCH nothing comes from the machine but
+// the search path: two runs give the same bytes, the identifier upper-cased
+// and the moment in UTC.
+TEST(Cli, AFixedClassIdAndMomentGiveTheSameBytesEveryRun) {
+  TempFolder temp;
+  const std::vector<std::string> args = {"-a", "Word", "--class-id", "{0f1e2d3c-4b5a-6978-8796-A5B4C3D2E1F0}", "-o"};
+  for (const char* run : {"A", "B"}) {
+    std::vector<std::string> into = args;
+    into.push_back(temp / run);
+    ASSERT_EQ(RunCliWith(into, "1700000000").status, 0);
+  }
+  for (const std::string& file : quillfern::testing::ProjectFileNames("WordAddin1"))
+    EXPECT_TRUE(quillfern::testing::SameBytes(ReadBytes(temp.path() / "A" / file), ReadBytes(temp.path() / "B" / file)))
+        << file;
+  EXPECT_EQ(Line(temp.path() / "A" / "Unit1.pas", 36),
+            "  Class_AddInGUID: TGUID = '{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}';");
+  EXPECT_EQ(Line(temp.path() / "A" / "Readme.txt", 1),
+            "Generated on " + platform::DateTimeText({2023, 11, 14, 22, 13, 20}) + " by \"Quillfern 1.0\"");
+  // Midnight UTC shows the date alone.
+  ASSERT_EQ(RunCliWith({"-o", temp / "midnight"}, "1699920000").status, 0);
+  EXPECT_EQ(Line(temp.path() / "midnight" / "Readme.txt", 1),
+            "Generated on " + platform::DateTimeText({2023, 11, 14, 0, 0, 0}) + " by \"Quillfern 1.0\"");
 }
 
 // Text goes into the files in the chosen Windows code page, exactly, or is
@@ -197,7 +249,8 @@ TEST(Cli, ListsTheCatalogueAndAnswersHelpAndVersion) {
     EXPECT_NE(list.out.find(text), std::string::npos) << text;
   const CliResult help = RunCliWith({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* text : {"--app", "--office-version", "--install-in", "--dry-run", "Exit status"})
+  for (const char* text :
+       {"--app", "--office-version", "--install-in", "--dry-run", "--class-id", "SOURCE_DATE_EPOCH", "Exit status"})
     EXPECT_NE(help.out.find(text), std::string::npos) << text;
   const CliResult version = RunCliWith({"--version"});
   EXPECT_EQ(version.status, 0);

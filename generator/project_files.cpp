@@ -107,10 +107,11 @@ ProjectFileSet ComposeProjectFiles(const WizardSettings& s, const ProjectValues&
   return files;
 }
 
-ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHook& warn) {
+ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHook& warn,
+                                 const FixedMachineValues& fixed) {
   const auto& app = catalogue::App(settings.TargetApp);
   ProjectValues values;
-  values.AddInGuid = platform::NewGuidText();
+  values.AddInGuid = fixed.ClassId ? *fixed.ClassId : platform::NewGuidText();
   values.HostPath = platform::FindHostApplication(std::string(app.ExeName));
   values.SearchPath = platform::LibrarySearchPath();
   if (values.HostPath.empty() && warn) {
@@ -119,7 +120,7 @@ ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHo
              "You might not be able to run and debug the Add-In on this computer.");
   }
   // Taken after the warning so the read-me shows when the files were made.
-  values.DateText = platform::DateTimeText(platform::Now());
+  values.DateText = platform::DateTimeText(fixed.Moment ? UtcDateTime(*fixed.Moment) : platform::Now());
   return ComposeProjectFiles(settings, values);
 }
 

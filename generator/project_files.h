@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "generator/machine_values.h"
 #include "generator/wizard_settings.h"
 
 namespace quillfern::generator {
@@ -37,8 +38,11 @@ ProjectFileSet ComposeProjectFiles(const WizardSettings& settings, const Project
 
 // Asks the machine for a GUID, the host application and the library path,
 // warns through Warn when the host is not installed, then composes the set.
-// Throws only for a missing template.
-ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHook& warn);
+// A class identifier or moment given in Fixed is used instead of a new GUID
+// or the local time now; a fixed moment is shown in UTC. Throws only for a
+// missing template.
+ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHook& warn,
+                                 const FixedMachineValues& fixed = {});
 
 // Which file stopped a write and why, for a front end that can say more
 // than the fixed message.

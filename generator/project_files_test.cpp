@@ -1,8 +1,10 @@
 // The file set. Whole files, for the combinations the golden tests cover,
 // are compared there; these tests hold what those cannot see: the machine's
-// values, the writing order and a fresh identifier each run.
+// values, the writing order, a fresh identifier each run and the calendar of
+// a fixed moment.
 #include "generator/project_files.h"
 
+#include <cstdio>
 #include <regex>
 
 #include <gtest/gtest.h>
@@ -72,6 +74,25 @@ TEST(BuildProjectFiles, WarnsOnceWhenTheHostIsMissingAndStillBuildsEverything) {
             "It does not appear that you have Excel installed.\r\n"
             "You might not be able to run and debug the Add-In on this computer.");
   EXPECT_EQ(Line(files[1], 5), "HostApplication=");
+}
+
+// The calendar behind a moment the command line fixes: the leap days of the
+// 4-, 100- and 400-year rules, a leap year's last second, and both ends of
+// the range.
+TEST(UtcDateTime, BreaksSecondsSince1970IntoTheGregorianCalendar) {
+  const std::pair<std::int64_t, const char*> cases[] = {
+      {0, "1970-01-01 00:00:00"},          {68212800, "1972-02-29 12:00:00"},
+      {951868799, "2000-02-29 23:59:59"},  {978307199, "2000-12-31 23:59:59"},
+      {1700000000, "2023-11-14 22:13:20"}, {4107542399, "2100-02-28 23:59:59"},
+      {4107542400, "2100-03-01 00:00:00"}, {kLatestMoment, "9999-12-31 23:59:59"},
+  };
+  for (const auto& [seconds, expected] : cases) {
+    const platform::LocalDateTime t = UtcDateTime(seconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    EXPECT_STREQ(text, expected) << seconds;
+  }
 }
 
 TEST(WriteFileSet, WritesEveryByteAndReplacesExistingFiles) {

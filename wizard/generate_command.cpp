@@ -37,7 +37,8 @@ std::string OutputFolder(const std::string& folderText) {
   return folderText;
 }
 
-GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& write) {
+GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& write,
+                                   const generator::FixedMachineValues& fixed) {
   Outcome outcome;
   outcome.settings = view.ReadSettings();
   // The texts are put into the files' code page first: every later check
@@ -100,7 +101,7 @@ GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& writ
   };
   // Every file is built before the first is written: a missing template
   // leaves the folder as it was.
-  const generator::ProjectFileSet files = generator::BuildProjectFiles(settings, warn);
+  const generator::ProjectFileSet files = generator::BuildProjectFiles(settings, warn, fixed);
   for (const auto& file : files) outcome.fileNames.push_back(file.FileName);
   if (!write(files, folder, &outcome.writeFailure)) {
     view.ShowError("Unable to write project files.");

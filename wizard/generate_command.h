@@ -71,10 +71,13 @@ using ProjectWriter = std::function<bool(const generator::ProjectFileSet& files,
 // The folder text less one trailing separator.
 std::string OutputFolder(const std::string& folderText);
 
-// Runs one generation and says what it came to. Errors the command does not
-// expect (an output folder that is empty and so cannot be created, a missing
-// template) leave it as exceptions for the front end's error handler.
-GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& write = generator::WriteFileSet);
+// Runs one generation and says what it came to. Fixed holds what a front
+// end wants the same on every run instead of asked of the machine (the
+// wizard fixes nothing). Errors the command does not expect (an output
+// folder that is empty and so cannot be created, a missing template) leave
+// it as exceptions for the front end's error handler.
+GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& write = generator::WriteFileSet,
+                                   const generator::FixedMachineValues& fixed = {});
 
 // The text of an unexpected error as the user sees it: a full stop is added
 // when the message ends in a character above ".".

@@ -1,7 +1,10 @@
 // quillfern-cli's entry on Linux and other POSIX systems. The arguments are
 // the bytes the shell gave, UTF-8 on any current system.
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
+#include <optional>
+#include <string>
 
 #include "cli/cli.h"
 
@@ -10,5 +13,7 @@ int main(int argc, char** argv) {
   // middle of a file and leave it cut short under its real name; ignored,
   // the write fails, the partial file is removed and the failure reported.
   std::signal(SIGXFSZ, SIG_IGN);
-  return quillfern::cli::RunCli(argc, argv, std::cout, std::cerr);
+  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+  return quillfern::cli::RunCli(argc, argv, std::cout, std::cerr,
+                                epoch ? std::optional<std::string>(epoch) : std::nullopt);
 }

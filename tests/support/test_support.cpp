@@ -154,12 +154,12 @@ generator::WizardSettings NewProjectSettings(std::size_t app, std::size_t versio
   return s;
 }
 
-CliResult RunCliWith(std::vector<std::string> args) {
+CliResult RunCliWith(std::vector<std::string> args, const std::optional<std::string>& sourceDateEpoch) {
   args.insert(args.begin(), "quillfern-cli");
   std::vector<const char*> argv;
   for (const auto& a : args) argv.push_back(a.c_str());
   std::ostringstream out, err;
-  const int status = cli::RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
+  const int status = cli::RunCli(static_cast<int>(argv.size()), argv.data(), out, err, sourceDateEpoch);
   return {status, out.str(), err.str()};
 }
 

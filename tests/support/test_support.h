@@ -8,6 +8,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -88,8 +89,9 @@ struct CliResult {
   std::string out, err;
 };
 
-// quillfern-cli with these arguments (UTF-8), run in this process.
-CliResult RunCliWith(std::vector<std::string> args);
+// quillfern-cli with these arguments (UTF-8), run in this process, with
+// SOURCE_DATE_EPOCH as given (unset by default, whatever this process has).
+CliResult RunCliWith(std::vector<std::string> args, const std::optional<std::string>& sourceDateEpoch = std::nullopt);
 
 // A view with fixed settings that answers from a script and logs everything
 // the command did, one line each: "ask TEXT -> Yes", "set FIELD TEXT",

@@ -3,7 +3,13 @@
 // is held to, with and without a registered host.
 #include <windows.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
+
+#include "platform/probes.h"
 
 #include "support/test_support.h"
 #include "support/win32_support.h"
@@ -31,6 +37,25 @@ std::size_t Occurrences(const std::string& folder, const std::string& text) {
   }
   return count;
 }
+
+// SOURCE_DATE_EPOCH for the children this process starts, while the owner
+// lives; what stood before is put back.
+class ScopedSourceDateEpoch {
+ public:
+  explicit ScopedSourceDateEpoch(const char* value) {
+    char previous[64];
+    const DWORD n = ::GetEnvironmentVariableA(kName, previous, sizeof previous);
+    if (n > 0 && n < sizeof previous) previous_ = std::string(previous, n);
+    ::SetEnvironmentVariableA(kName, value);
+  }
+  ScopedSourceDateEpoch(const ScopedSourceDateEpoch&) = delete;
+  ScopedSourceDateEpoch& operator=(const ScopedSourceDateEpoch&) = delete;
+  ~ScopedSourceDateEpoch() { ::SetEnvironmentVariableA(kName, previous_ ? previous_->c_str() : nullptr); }
+
+ private:
+  static constexpr const char* kName = "SOURCE_DATE_EPOCH";
+  std::optional<std::string> previous_;
+};
 
 // A console program's standard streams are in text mode: lines end in CR LF.
 TEST(CliExecutable, WritesTheCommittedProjectWithAWarningOrTheRegisteredHostInLongForm) {
@@ -64,6 +89,35 @@ TEST(CliExecutable, WritesTheCommittedProjectWithAWarningOrTheRegisteredHostInLo
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(Occurrences(found, host), 4u);
   ExpectTheCommittedProject(found, host);
+}
+
+// The executable reads SOURCE_DATE_EPOCH from its environment: with it and
+// --class-id two runs write the same bytes; a malformed value is refused.
+TEST(CliExecutable, AFixedClassIdAndMomentGiveTheSameBytesEveryRun) {
+  TempFolder temp;
+  const std::vector<std::string> args = {"-a", "Word", "--class-id", "{0f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0}", "-o"};
+  {
+    const ScopedSourceDateEpoch epoch("1700000000");
+    for (const char* run : {"A", "B"}) {
+      std::vector<std::string> into = args;
+      into.push_back(temp / run);
+      const ProcessResult r = RunCliExecutable(into);
+      ASSERT_EQ(r.exitCode, 0u) << r.err;
+    }
+  }
+  for (const std::string& file : ProjectFileNames("WordAddin1"))
+    EXPECT_TRUE(SameBytes(ReadBytes(temp / "A\\" + file), ReadBytes(temp / "B\\" + file))) << file;
+  EXPECT_EQ(Occurrences(temp / "A", "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}"), 1u);
+  EXPECT_EQ(CrLfLines(ReadBytes(temp / "A\\Readme.txt")).at(0),
+            "Generated on " + platform::DateTimeText({2023, 11, 14, 22, 13, 20}) + " by \"Quillfern 1.0\"");
+
+  const ScopedSourceDateEpoch malformed("1.5");
+  std::vector<std::string> into = args;
+  into.push_back(temp / "C");
+  const ProcessResult refused = RunCliExecutable(into);
+  EXPECT_EQ(refused.exitCode, 2u);
+  EXPECT_EQ(refused.err.rfind("error: SOURCE_DATE_EPOCH '1.5' is not a whole non-negative number", 0), 0u) << refused.err;
+  EXPECT_FALSE(fs::exists(temp.path() / "C"));
 }
 
 }  // namespace
