@@ -23,8 +23,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/cli.h"
@@ -114,11 +116,17 @@ int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quillfern;
   const auto fields = fuzz::Fields(data, size);
   if (fields.size() > 64) return 0;  // long vectors add nothing but time
+  // A first field "SOURCE_DATE_EPOCH=..." is the environment, not an argument.
+  constexpr std::string_view kEpoch = "SOURCE_DATE_EPOCH=";
+  std::optional<std::string> epoch;
   std::vector<const char*> argv{"quillfern-cli"};
-  for (const std::string& field : fields) argv.push_back(field.c_str());  // a NUL ends an argument, as in a real argv
+  for (const std::string& field : fields) {
+    if (argv.size() == 1 && !epoch && field.compare(0, kEpoch.size(), kEpoch) == 0) epoch = field.substr(kEpoch.size());
+    else argv.push_back(field.c_str());  // a NUL ends an argument, as in a real argv
+  }
 
   std::ostringstream out, err;
-  const int status = cli::RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
+  const int status = cli::RunCli(static_cast<int>(argv.size()), argv.data(), out, err, epoch);
   EmptyScratch();
 
   if (status < 0 || status > 2) fuzz::Fail("exit status outside 0..2", std::to_string(status));

@@ -1,10 +1,12 @@
 // The file set for arbitrary settings and machine values: never a crash,
 // always seven files named after the class, the type library untouched,
 // every text file keeping its template's lines unless a value brought line
-// breaks of its own, and a well-formed class identifier from the machine.
+// breaks of its own, and a well-formed class identifier from the machine or
+// the one given.
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "catalogue/catalogue.h"
@@ -97,12 +99,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     breaks = breaks || HasLineBreak(*v);
   CheckSet(generator::ComposeProjectFiles(s, values), s, breaks);
 
-  // The machine's own values: the warning is raised at most once, and the
-  // identifier's line in the unit holds a well-formed GUID whenever the
-  // lines are where the template put them.
+  // The machine's own values, or those a front end fixed when the fields
+  // parse as such: the warning is raised at most once, and the identifier's
+  // line in the unit holds a well-formed GUID (the one fixed, when it was)
+  // whenever the lines are where the template put them.
+  generator::FixedMachineValues fixed;
+  const auto id = generator::ClassIdFromText(values.AddInGuid);
+  if (const auto* given = std::get_if<std::string>(&id)) fixed.ClassId = *given;
+  const auto moment = generator::MomentFromText(values.DateText);
+  if (const auto* given = std::get_if<std::int64_t>(&moment)) fixed.Moment = *given;
   int warnings = 0;
-  const generator::ProjectFileSet built =
-      generator::BuildProjectFiles(s, [&warnings](const std::string&, const std::string&) { ++warnings; });
+  const generator::ProjectFileSet built = generator::BuildProjectFiles(
+      s, [&warnings](const std::string&, const std::string&) { ++warnings; }, fixed);
   if (warnings > 1) fuzz::Fail("more than one warning");
   const bool settingsBreak = HasLineBreak(s.InterfaceUnitFile) || HasLineBreak(s.FriendlyName) ||
                              HasLineBreak(s.ClassName) || HasLineBreak(s.Description);
@@ -119,6 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (line.size() != head.size() + 38 + 2 || line.compare(0, head.size(), head) != 0 ||
         line.compare(head.size() + 38, 2, "';") != 0 || !IsRegistryGuid(line.substr(head.size(), 38)))
       fuzz::Fail("the class identifier is malformed", line);
+    if (fixed.ClassId && line.compare(head.size(), 38, *fixed.ClassId) != 0)
+      fuzz::Fail("the class identifier is not the one given", line);
   }
   return 0;
 }
