@@ -7,7 +7,11 @@
 //   addin_host load  HKCU|HKLM <host> <ProgID> <application IID>
 //   addin_host probe HKCU|HKLM <host> <ProgID> <CLSID>
 //
-// load also tells whether the other hive has the add-in's Addins key.
+// load also tells whether the other hive has the add-in's Addins key. The
+// host reads the registry as Office of its own bitness does (a 32-bit build
+// sees the 32-bit view), and tells for the keys that Windows keeps apart
+// per view (the class, and everything under HKLM\Software) whether the
+// other view has them too. Built for x86-64 and for i386.
 // Exit status: 0 when the add-in was created and asked for IDTExtensibility2
 // (its methods' results are printed, not judged) or, for probe, when it could
 // look; 1 when that failed (the failing step is named on standard error); 2
@@ -19,6 +23,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/win32/scoped.h"
 
@@ -107,10 +112,15 @@ bool Fail(const char* step, HRESULT hr) {
   return false;
 }
 
-bool KeyExists(HKEY root, const std::string& name) {
+// The registry view of the other bitness: where an add-in built for it
+// would have been registered.
+constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+
+bool KeyExists(HKEY root, const std::string& name, REGSAM view = 0) {
   ScopedKey key;
-  return RegOpenKeyExA(root, name.c_str(), 0, KEY_READ, key.receive()) == ERROR_SUCCESS;
+  return RegOpenKeyExA(root, name.c_str(), 0, KEY_READ | view, key.receive()) == ERROR_SUCCESS;
 }
+const char* Presence(bool present) { return present ? "present" : "absent"; }
 
 // Prints name=value for each value of the key that Office reads, or
 // office-key=absent.
@@ -146,17 +156,37 @@ std::string DefaultValue(HKEY root, const std::string& name) {
   return data;
 }
 
-// A result that Windows' calling convention leaves in RAX; CallPreset sets it
-// before jumping to the method, so a method that returns without setting its
-// result (an empty safecall body built by Free Pascal 3.2.2 for Win64 does
-// so) is told apart from one that succeeded or failed.
+// A result that Windows' calling convention leaves in RAX (EAX); CallPreset
+// sets it before calling the method, so a method that returns without
+// setting its result (an empty safecall body built by Free Pascal 3.2.2 for
+// Win64 does so) is told apart from one that succeeded or failed.
 constexpr HRESULT kPresetResult = static_cast<HRESULT>(0xBAADF00DL);
 extern "C" HRESULT CallPreset(void* self, SAFEARRAY** custom, void* method);
+#if defined(__x86_64__)
 asm(".text\n"
     ".globl CallPreset\n"
     "CallPreset:\n"
     "  movl $0xBAADF00D, %eax\n"
     "  jmp *%r8\n");
+#elif defined(__i386__)
+// Called as cdecl; calls the method as stdcall (arguments pushed right to
+// left, the callee removes them). The frame pointer puts the stack back even
+// when the method removed too little or too much.
+asm(".text\n"
+    ".globl _CallPreset\n"
+    "_CallPreset:\n"
+    "  pushl %ebp\n"
+    "  movl %esp, %ebp\n"
+    "  pushl 12(%ebp)\n"
+    "  pushl 8(%ebp)\n"
+    "  movl $0xBAADF00D, %eax\n"
+    "  call *16(%ebp)\n"
+    "  movl %ebp, %esp\n"
+    "  popl %ebp\n"
+    "  ret\n");
+#else
+#error "addin_host calls the add-in for x86-64 and i386 only"
+#endif
 
 // The vtable slots of the methods that take only the custom array.
 enum Slot { kOnAddInsUpdate = 9, kOnStartupComplete = 10, kOnBeginShutdown = 11 };
@@ -204,13 +234,15 @@ bool RunAddIn(IUnknown* addin, const IID& applicationIid) {
 bool Load(HKEY root, HKEY otherRoot, const std::string& officeKey, const std::string& progId,
           const IID& applicationIid) {
   PrintOfficeKey(root, officeKey);
-  std::printf("other-hive-office-key=%s\n", KeyExists(otherRoot, officeKey) ? "present" : "absent");
+  std::printf("office-key-other-view=%s\n", Presence(KeyExists(root, officeKey, kOtherView)));
+  std::printf("other-hive-office-key=%s\n", Presence(KeyExists(otherRoot, officeKey)));
   CLSID clsid{};
   HRESULT hr = CLSIDFromProgID(Wide(progId.c_str()).c_str(), &clsid);
   if (FAILED(hr)) return Fail("CLSIDFromProgID", hr);
+  const std::string classKey = "CLSID\\" + GuidText(clsid);
   std::printf("clsid=%s\n", GuidText(clsid).c_str());
-  std::printf("server=%s\n",
-              DefaultValue(HKEY_CLASSES_ROOT, "CLSID\\" + GuidText(clsid) + "\\InprocServer32").c_str());
+  std::printf("clsid-other-view=%s\n", Presence(KeyExists(HKEY_CLASSES_ROOT, classKey, kOtherView)));
+  std::printf("server=%s\n", DefaultValue(HKEY_CLASSES_ROOT, classKey + "\\InprocServer32").c_str());
 
   IUnknown* addin = nullptr;
   hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&addin));
@@ -220,10 +252,13 @@ bool Load(HKEY root, HKEY otherRoot, const std::string& officeKey, const std::st
   return ok;
 }
 
+// Looks in both views: nothing of the add-in may stay in either.
 void Probe(HKEY root, const std::string& officeKey, const std::string& progId, const std::string& clsid) {
-  std::printf("office-key=%s\n", KeyExists(root, officeKey) ? "present" : "absent");
-  std::printf("progid=%s\n", KeyExists(HKEY_CLASSES_ROOT, progId) ? "present" : "absent");
-  std::printf("clsid=%s\n", KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" + clsid) ? "present" : "absent");
+  for (const auto& [suffix, view] : {std::pair{"", REGSAM{0}}, std::pair{"-other-view", kOtherView}}) {
+    std::printf("office-key%s=%s\n", suffix, Presence(KeyExists(root, officeKey, view)));
+    std::printf("progid%s=%s\n", suffix, Presence(KeyExists(HKEY_CLASSES_ROOT, progId, view)));
+    std::printf("clsid%s=%s\n", suffix, Presence(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" + clsid, view)));
+  }
 }
 
 int Usage() {
