@@ -6,7 +6,10 @@
 #include "catalogue/catalogue.h"
 #include "generator/replace_token.h"
 #include "generator/template_store.h"
-#include "platform/probes.h"
+#include "platform/date_time.h"
+#include "platform/files.h"
+#include "platform/guid.h"
+#include "platform/program.h"
 
 namespace quillfern::generator {
 
@@ -125,9 +128,9 @@ ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHo
 
 bool WriteFileSet(const ProjectFileSet& files, const std::string& folder, WriteFailure* failure) {
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (!platform::WriteWholeFile(folder + platform::kPathDelimiter + files[i].FileName,
-                                  files[i].Content)) {
-      if (failure) *failure = {i, files[i].FileName, platform::LastErrorText()};
+    if (const std::error_code error =
+            platform::WriteWholeFile(folder + platform::kPathDelimiter + files[i].FileName, files[i].Content)) {
+      if (failure) *failure = {i, files[i].FileName, error};
       return false;
     }
   }

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "generator/wizard_settings.h"
@@ -45,7 +46,7 @@ ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHo
 struct WriteFailure {
   std::size_t FilesWritten = 0;  // entries written completely before the failure
   std::string FileName;          // the entry that could not be written
-  std::string Reason;            // the system's text for the error
+  std::error_code Error;         // the system's error, taken where the write failed
 };
 
 // Writes the set into Folder in list order, replacing files of the same

@@ -163,10 +163,11 @@ std::variant<WizardSettings, TextProblem> EncodeSettings(const WizardSettings& t
     if (c.result != platform::Conversion::Result::Exact) return problem(field, c, encoded.CodePage);
     encoded.*text = std::move(c.bytes);
   }
-  platform::Conversion folder = platform::PathFromUtf8(typed.OutputFolderText);
+  // The folder is not in the files: it stays as typed, and only text that
+  // could name no folder exactly (malformed UTF-8 on Windows) is refused.
+  const platform::Conversion folder = platform::PathFromUtf8(typed.OutputFolderText);
   if (folder.result != platform::Conversion::Result::Exact)
     return problem(InputField::OutputFolder, folder, platform::DefaultCodePage());
-  encoded.OutputFolderText = std::move(folder.bytes);
   return encoded;
 }
 

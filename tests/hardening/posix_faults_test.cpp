@@ -19,7 +19,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/probes.h"
+#include "platform/files.h"
 #include "support/test_support.h"
 
 namespace quillfern::testing {
@@ -99,7 +99,7 @@ TEST(DiskFaults, AFileSizeLimitStopsTheSetAtTheFirstFileTooLargeAndLeavesNoPartO
         LimitFileSize(limit);
         generator::WriteFailure failure;
         const bool written = generator::WriteFileSet(files, dir.str(), &failure);
-        report = failure.FileName + "|" + std::to_string(failure.FilesWritten) + "|" + failure.Reason;
+        report = failure.FileName + "|" + std::to_string(failure.FilesWritten) + "|" + platform::ErrorText(failure.Error);
         return written ? 1 : 0;
       });
       ASSERT_EQ(r.status, 0) << "a write past the limit was reported as done";
