@@ -37,8 +37,11 @@ struct ProjectValues {
 ProjectFileSet ComposeProjectFiles(const WizardSettings& settings, const ProjectValues& values);
 
 // Asks the machine for a GUID, the host application and the library path,
-// warns through Warn when the host is not installed, then composes the set.
-// Throws only for a missing template.
+// then composes the set. Each path goes into the files in their code page
+// exactly, or as its short form when that is exact; otherwise it is left
+// out, since a look-alike would name another file. Warns through Warn when
+// the host is not installed and for each path left out. Throws only for a
+// missing template.
 ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHook& warn);
 
 // Which file stopped a write and why, for a front end that can say more
