@@ -240,8 +240,8 @@ TEST_F(GenerateTest, AFriendlyNameTheCodePageCannotHoldIsRefusedAndOneItHoldsIsW
   wizard.SetText(edtFriendlyName, unheld);
   Generate();
   const MessageWindow error = NextMessage();
-  ExpectNotice(error, "Error", "error", "Friendly Name holds a character that code page 1252 cannot hold: U+03A9.",
-               {80, 200});
+  ExpectNotice(error, "Error", "error",
+               "Friendly Name holds a character that code page 1252 cannot hold: \xCE\xA9 (U+03A9).", {80, 200});
   Give(Answer::ClickOk, error);
   EXPECT_TRUE(NoMessageOpen());
   EXPECT_EQ(wizard.FocusId(), edtFriendlyName);
