@@ -74,6 +74,82 @@ TEST(CliExecutable, WritesTheCommittedProjectWithAWarningOrTheRegisteredHostInLo
   ExpectTheCommittedProject(found, host);
 }
 
+// A console of this process's own while the owner lives, on which the
+// programs it runs write; the process's standard handles are put back
+// afterwards.
+class ScopedConsole {
+ public:
+  ScopedConsole() {
+    ::FreeConsole();
+    if (!::AllocConsole()) return;
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    screen_ = ScopedFile(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       &inherited, OPEN_EXISTING, 0, nullptr));
+  }
+  ScopedConsole(const ScopedConsole&) = delete;
+  ScopedConsole& operator=(const ScopedConsole&) = delete;
+  ~ScopedConsole() {
+    screen_.Reset();
+    ::FreeConsole();
+    for (const auto& [which, handle] : kept_) ::SetStdHandle(which, handle);
+  }
+  explicit operator bool() const { return static_cast<bool>(screen_); }
+
+  // Runs the command line with the console as its standard output and
+  // error, to its end; its exit code.
+  DWORD Run(const std::string& commandLine) const {
+    const ScopedFile process = StartProcess(commandLine, nullptr, screen_.get(), screen_.get());
+    DWORD code = ~DWORD{0};
+    if (process && ::WaitForSingleObject(process.get(), 60000) == WAIT_OBJECT_0)
+      ::GetExitCodeProcess(process.get(), &code);
+    return code;
+  }
+
+  // The rows written so far, in UTF-8, without their trailing blanks.
+  std::vector<std::string> Rows() const {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!::GetConsoleScreenBufferInfo(screen_.get(), &info)) return {};
+    std::vector<std::string> rows;
+    std::wstring row(static_cast<std::size_t>(info.dwSize.X), L' ');
+    for (SHORT y = 0; y < info.dwCursorPosition.Y; ++y) {
+      DWORD read = 0;
+      ::ReadConsoleOutputCharacterW(screen_.get(), row.data(), info.dwSize.X, COORD{0, y}, &read);
+      const std::wstring text = row.substr(0, std::min<std::size_t>(read, row.size()));
+      rows.push_back(Utf8FromUtf16(text.substr(0, text.find_last_not_of(L' ') + 1)));
+    }
+    return rows;
+  }
+
+ private:
+  const std::pair<DWORD, HANDLE> kept_[3] = {{STD_INPUT_HANDLE, ::GetStdHandle(STD_INPUT_HANDLE)},
+                                             {STD_OUTPUT_HANDLE, ::GetStdHandle(STD_OUTPUT_HANDLE)},
+                                             {STD_ERROR_HANDLE, ::GetStdHandle(STD_ERROR_HANDLE)}};
+  ScopedFile screen_;
+};
+
+// A console shows the messages as typed whatever its code page (the OEM
+// one, which a program's narrow output is not in); redirected, they are
+// UTF-8, and the lines end in CR LF.
+TEST(CliExecutable, WritesPathsAsTypedOnAConsoleAndInUtf8WhenRedirected) {
+  const std::string folder = "C:\\\xD0\xB2\xD1\x8B\xD0\xB2\xD0\xBE\xD0\xB4";  // C:\вывод: a dry run makes nothing
+  ASSERT_FALSE(fs::exists(fs::u8path(folder)));
+  const std::vector<std::string> args{"--dry-run", "-o", folder};
+  const std::string planned = "Dry run: the folder " + folder + " would be created.";
+
+  const ProcessResult redirected = RunCliExecutable(args);
+  EXPECT_EQ(redirected.exitCode, 0u) << redirected.err;
+  EXPECT_EQ(redirected.out.rfind(planned + "\r\n", 0), 0u) << redirected.out;
+  EXPECT_NE(redirected.out.find("\r\n  " + folder + "\\Unit1.pas\r\n"), std::string::npos) << redirected.out;
+
+  const ScopedConsole console;
+  ASSERT_TRUE(console) << "no console (error " << ::GetLastError() << ")";
+  EXPECT_EQ(console.Run(CliCommandLine(args)), 0u);
+  const std::vector<std::string> rows = console.Rows();
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows.front(), planned);
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "  " + folder + "\\Unit1.pas"), rows.end()) << rows.back();
+}
+
 // True when both paths (UTF-8) name the same existing file or folder.
 bool SameFile(const std::string& a, const std::string& b) {
   const auto identity = [](const std::string& path) {
