@@ -56,7 +56,7 @@ struct GenerateOutcome {
   WizardSettings settings;                 // the settings the run worked from, in the files' code page
   std::string folder;                      // the output folder, once the checks reached it
   Step failedStep = Step::None;
-  std::string failedPath;     // CreateFolder: the folder that could not be made; ProbeFolder: the output folder
+  std::string failedPath;    // CreateFolder: the folder that could not be made; ProbeFolder: the output folder
   std::error_code systemError;  // CreateFolder, ProbeFolder: the system's error, taken at the failing call
   std::vector<std::string> createdFolders;  // made by this run, outermost first; they stay
   generator::WriteFailure writeFailure;    // WriteFiles: the file, why, and how many were written
