@@ -14,7 +14,7 @@
 #include "generator/machine_values.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
-#include "platform/probes.h"
+#include "platform/files.h"
 #include "version.h"
 #include "wizard/generate_command.h"
 
@@ -219,7 +219,9 @@ std::string Shown(const std::string& path) {
     dropped = true;
   }
   if (!dropped) return path;  // one long name: nothing to leave out
-  return head + "..." + platform::kPathDelimiter + last + " (" + std::to_string(path.size()) + " characters)";
+  // Characters, not bytes: the path is UTF-8 text.
+  const auto characters = std::count_if(path.begin(), path.end(), [](char c) { return (c & 0xC0) != 0x80; });
+  return head + "..." + platform::kPathDelimiter + last + " (" + std::to_string(characters) + " characters)";
 }
 
 // The folders a failed run made and leaves: the outermost by name, the rest
@@ -239,15 +241,15 @@ void ExplainFailure(const GenerateOutcome& o, std::ostream& err) {
   const std::string created = CreatedFolders(o.createdFolders);
   switch (o.failedStep) {
     case Step::CreateFolder:
-      err << "error: could not create " << Shown(o.failedPath) << ": " << o.systemReason << created << "\n";
+      err << "error: could not create " << Shown(o.failedPath) << ": " << platform::ErrorText(o.systemError) << created << "\n";
       return;
     case Step::ProbeFolder:
-      err << "error: no file can be made in " << Shown(o.failedPath) << ": " << o.systemReason << created << "\n";
+      err << "error: no file can be made in " << Shown(o.failedPath) << ": " << platform::ErrorText(o.systemError) << created << "\n";
       return;
     case Step::WriteFiles: {
       const generator::WriteFailure& w = o.writeFailure;
       const auto done = o.fileNames.begin() + static_cast<std::ptrdiff_t>(std::min(w.FilesWritten, o.fileNames.size()));
-      err << "error: could not write " << Shown(o.folder + platform::kPathDelimiter + w.FileName) << ": " << w.Reason;
+      err << "error: could not write " << Shown(o.folder + platform::kPathDelimiter + w.FileName) << ": " << platform::ErrorText(w.Error);
       if (done == o.fileNames.begin()) err << "; no file was written";
       else err << "; the project is incomplete: written and left in place: " << Joined(o.fileNames.begin(), done)
                << "; not written: " << Joined(done, o.fileNames.end());

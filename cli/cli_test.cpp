@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/probes.h"
+#include "platform/files.h"
+#include "platform/program.h"
 #include "support/test_support.h"
 #include "version.h"
 
@@ -193,7 +194,7 @@ TEST(Cli, WritesTextInTheCodePageExactlyOrRefusesIt) {
       {{"-f", "plain ASCII"}, 0, "'plain ASCII',"},
       // Each refusal's text: the Generate command's tests.
       {{"--code-page", "1252", "-d", "\xC4\x80"}, 2,  // A with macron: a best fit would make it A
-       "error: Description holds a character that code page 1252 cannot hold: U+0100.\n"},
+       "error: Description holds a character that code page 1252 cannot hold: \xC4\x80 (U+0100).\n"},
       {{"--code-page", "65001"}, 2,
        "error: 65001 is not a Windows ANSI code page (use one of 874 932 936 949 950 1250 1251 1252 1253 1254 1255 "
        "1256 1257 1258)\n"},

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/probes.h"
+#include "platform/files.h"
 #include "wizard/generate_command.h"
 
 namespace {

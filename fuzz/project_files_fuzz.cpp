@@ -13,7 +13,6 @@
 #include "fuzz/fuzz_input.h"
 #include "generator/project_files.h"
 #include "generator/template_store.h"
-#include "platform/probes.h"
 
 namespace {
 

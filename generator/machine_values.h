@@ -9,7 +9,7 @@
 #include <string_view>
 #include <variant>
 
-#include "platform/probes.h"
+#include "platform/date_time.h"
 
 namespace quillfern::generator {
 

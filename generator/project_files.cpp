@@ -6,7 +6,11 @@
 #include "catalogue/catalogue.h"
 #include "generator/replace_token.h"
 #include "generator/template_store.h"
-#include "platform/probes.h"
+#include "platform/code_page.h"
+#include "platform/date_time.h"
+#include "platform/files.h"
+#include "platform/guid.h"
+#include "platform/program.h"
 
 namespace quillfern::generator {
 
@@ -23,6 +27,20 @@ std::string PascalLiteralText(const std::string& text) {
     if (c == '\'') quoted += '\'';
   }
   return quoted;
+}
+
+// Path as the files in CodePage write it: exactly, or its short form when
+// that is exact (a short form names the same file). False, with Bytes
+// empty, when neither can be written.
+bool PathInCodePage(const std::string& path, unsigned codePage, std::string& bytes) {
+  using Result = platform::Conversion::Result;
+  platform::Conversion c = platform::ToCodePage(path, codePage);
+  if (c.result != Result::Exact) {
+    const std::string shortForm = platform::ShortPathName(path);
+    if (!shortForm.empty()) c = platform::ToCodePage(shortForm, codePage);
+  }
+  bytes = c.result == Result::Exact ? std::move(c.bytes) : std::string();
+  return c.result == Result::Exact;
 }
 
 TAddInUnit FromTemplate(const char* templateName, std::string fileName,
@@ -110,14 +128,28 @@ ProjectFileSet ComposeProjectFiles(const WizardSettings& s, const ProjectValues&
 ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHook& warn,
                                  const FixedMachineValues& fixed) {
   const auto& app = catalogue::App(settings.TargetApp);
+  const std::string appName(app.DisplayName);
+  const unsigned codePage = settings.CodePage ? settings.CodePage : platform::DefaultCodePage();
+  const auto say = [&warn](const std::string& title, const std::string& text) {
+    if (warn) warn(title, text);
+  };
   ProjectValues values;
   values.AddInGuid = fixed.ClassId ? *fixed.ClassId : platform::NewGuidText();
-  values.HostPath = platform::FindHostApplication(std::string(app.ExeName));
-  values.SearchPath = platform::LibrarySearchPath();
-  if (values.HostPath.empty() && warn) {
-    warn("Office application not found",
-         "It does not appear that you have " + std::string(app.DisplayName) + " installed.\r\n" +
-             "You might not be able to run and debug the Add-In on this computer.");
+  const std::string host = platform::FindHostApplication(std::string(app.ExeName));
+  const std::string searchPath = platform::LibrarySearchPath();
+  if (host.empty()) {
+    say("Office application not found", "It does not appear that you have " + appName + " installed.\r\n" +
+                                             "You might not be able to run and debug the Add-In on this computer.");
+  } else if (!PathInCodePage(host, codePage, values.HostPath)) {
+    say("Office application path left out",
+        "The path of " + appName + ", " + host + ", cannot be written in code page " + std::to_string(codePage) +
+            ".\r\nSet it in the project by hand: Run | Parameters | Host Application.");
+  }
+  if (!PathInCodePage(searchPath, codePage, values.SearchPath)) {
+    say("Library path left out",
+        "The folder of the library units, " + searchPath + ", cannot be written in code page " +
+            std::to_string(codePage) +
+            ".\r\nAdd it to the search path by hand: Project | Options | Directories/Conditionals.");
   }
   // Taken after the warning so the read-me shows when the files were made.
   values.DateText = platform::DateTimeText(fixed.Moment ? UtcDateTime(*fixed.Moment) : platform::Now());
@@ -126,9 +158,9 @@ ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHo
 
 bool WriteFileSet(const ProjectFileSet& files, const std::string& folder, WriteFailure* failure) {
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (!platform::WriteWholeFile(folder + platform::kPathDelimiter + files[i].FileName,
-                                  files[i].Content)) {
-      if (failure) *failure = {i, files[i].FileName, platform::LastErrorText()};
+    if (const std::error_code error =
+            platform::WriteWholeFile(folder + platform::kPathDelimiter + files[i].FileName, files[i].Content)) {
+      if (failure) *failure = {i, files[i].FileName, error};
       return false;
     }
   }

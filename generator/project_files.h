@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "generator/machine_values.h"
@@ -37,10 +38,13 @@ struct ProjectValues {
 ProjectFileSet ComposeProjectFiles(const WizardSettings& settings, const ProjectValues& values);
 
 // Asks the machine for a GUID, the host application and the library path,
-// warns through Warn when the host is not installed, then composes the set.
-// A class identifier or moment given in Fixed is used instead of a new GUID
-// or the local time now; a fixed moment is shown in UTC. Throws only for a
-// missing template.
+// then composes the set. A class identifier or moment given in Fixed is used
+// instead of a new GUID or the local time now; a fixed moment is shown in
+// UTC. Each path goes into the files in their code page exactly, or as its
+// short form when that is exact; otherwise it is left out, since a
+// look-alike would name another file. Warns through Warn when the host is
+// not installed and for each path left out. Throws only for a missing
+// template.
 ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHook& warn,
                                  const FixedMachineValues& fixed = {});
 
@@ -49,7 +53,7 @@ ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHo
 struct WriteFailure {
   std::size_t FilesWritten = 0;  // entries written completely before the failure
   std::string FileName;          // the entry that could not be written
-  std::string Reason;            // the system's text for the error
+  std::error_code Error;         // the system's error, taken where the write failed
 };
 
 // Writes the set into Folder in list order, replacing files of the same

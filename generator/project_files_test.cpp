@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "generator/template_store.h"
-#include "platform/probes.h"
+#include "platform/program.h"
 #include "support/test_support.h"
 
 namespace quillfern::generator {

@@ -1,6 +1,6 @@
 #include "generator/replace_token.h"
 
-#include "platform/probes.h"
+#include "platform/code_page.h"
 
 namespace quillfern::generator {
 

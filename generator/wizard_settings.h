@@ -7,9 +7,10 @@ namespace quillfern::generator {
 
 // The wizard's inputs at the moment Generate is pressed. Texts are exactly
 // as typed: nothing is trimmed. A front end hands them over in UTF-8; the
-// Generate command puts them into the files' code page (the output folder
-// into the form the system's file functions take) before it checks them,
-// and from there on they are bytes in that code page.
+// Generate command puts the texts that go into the files into the files'
+// code page before it checks them, and from there on they are bytes in that
+// code page. The output folder stays as typed: UTF-8 on Windows, converted
+// to UTF-16 at each call of the system, and the system's bytes on POSIX.
 struct WizardSettings {
   std::size_t TargetApp = 0;      // row of catalogue::OfficeApps
   std::size_t TargetVersion = 0;  // row of catalogue::OfficeVersions

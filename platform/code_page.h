@@ -1,6 +1,8 @@
-// Putting the user's text into a Windows ANSI code page, character for
-// character. Texts arrive in UTF-8 (the command line's arguments on Linux,
-// and what the front ends convert the system's UTF-16 into on Windows).
+// Text: putting the user's text into a Windows ANSI code page, character
+// for character, and the system code page's letter case. Texts arrive in
+// UTF-8 (the command line's arguments on Linux, and what the front ends
+// convert the system's UTF-16 into on Windows). One header, two
+// implementations (win32/code_page.cpp, posix/code_page.cpp).
 #pragma once
 #include <array>
 #include <string>
@@ -34,9 +36,15 @@ struct Conversion {
 // outside kAnsiCodePages holds ASCII only.
 Conversion ToCodePage(std::string_view utf8, unsigned codePage);
 
-// A path the user typed (UTF-8) in the form this system's file functions
-// take: on Windows the system's ANSI code page, exactly (as ToCodePage with
-// GetACP); elsewhere the bytes unchanged (always Exact).
+// A path the user typed (UTF-8) as this system's file functions take it:
+// on Windows, whose wide functions name every character, well-formed UTF-8
+// comes back unchanged and anything else is NotUtf8 (a malformed piece would
+// name another file); elsewhere the bytes unchanged (always Exact). Never a
+// code page's look-alike.
 Conversion PathFromUtf8(std::string_view utf8);
+
+// Upper-cases the system code page's letters byte for byte (on POSIX, whose
+// texts are UTF-8, only A to Z); the length never changes.
+std::string AnsiUpperCase(std::string_view text);
 
 }  // namespace quillfern::platform

@@ -1,26 +1,28 @@
-// The probes that are the same on every system, built on the per-system
-// primitives of probes.h.
+// The parts of files.h and program.h that are the same on every system,
+// built on the per-system functions.
 #include <stdexcept>
 
-#include "platform/probes.h"
+#include "platform/files.h"
+#include "platform/program.h"
 
 namespace quillfern::platform {
 
 namespace {
 
 bool MakeFolderReporting(const std::string& path, FolderCreation& report) {
-  if (MakeFolder(path)) {
-    report.created.push_back(path);
-    return true;
+  if (const std::error_code error = MakeFolder(path)) {
+    report.failedFolder = path;
+    report.error = error;
+    return false;
   }
-  report.failedFolder = path;
-  report.reason = LastErrorText();  // before anything else can overwrite it
-  return false;
+  report.created.push_back(path);
+  return true;
 }
 
 bool CreateFolderChain(const std::string& requested, FolderCreation& report) {
   if (requested.empty()) throw std::runtime_error("Unable to create directory");
 
+  // The path is UTF-8 or the system's bytes: a separator byte is a separator.
   std::string path = requested;
   if (path.back() == kPathDelimiter) path.pop_back();
 

@@ -2,7 +2,8 @@
 // writes into every generated project points.
 #include <gtest/gtest.h>
 
-#include "platform/probes.h"
+#include "platform/files.h"
+#include "platform/program.h"
 #include "support/test_support.h"
 
 namespace quillfern {

@@ -1,7 +1,7 @@
 #include "wizard/generate_command.h"
 
 #include "catalogue/catalogue.h"
-#include "platform/probes.h"
+#include "platform/files.h"
 
 namespace quillfern::wizard {
 
@@ -79,11 +79,11 @@ GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& writ
   outcome.createdFolders = std::move(creation.created);
   if (!created) {
     outcome.failedPath = creation.failedFolder;
-    outcome.systemReason = creation.reason;
+    outcome.systemError = creation.error;
     view.ShowError("Unable to create output folder.");
     return Failed(outcome, Outcome::Step::CreateFolder);
   }
-  if (platform::IsFolderWriteProtected(folder, &outcome.systemReason)) {
+  if (platform::IsFolderWriteProtected(folder, &outcome.systemError)) {
     outcome.failedPath = folder;
     view.ShowError("Output folder is write protected.");
     return Failed(outcome, Outcome::Step::ProbeFolder);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "generator/project_files.h"
@@ -56,7 +57,7 @@ struct GenerateOutcome {
   std::string folder;                      // the output folder, once the checks reached it
   Step failedStep = Step::None;
   std::string failedPath;    // CreateFolder: the folder that could not be made; ProbeFolder: the output folder
-  std::string systemReason;  // the system's text for the error, taken at the failing call
+  std::error_code systemError;  // CreateFolder, ProbeFolder: the system's error, taken at the failing call
   std::vector<std::string> createdFolders;  // made by this run, outermost first; they stay
   generator::WriteFailure writeFailure;    // WriteFiles: the file, why, and how many were written
   std::vector<std::string> fileNames;       // the project's files in writing order, once built
@@ -68,7 +69,9 @@ struct GenerateOutcome {
 using ProjectWriter = std::function<bool(const generator::ProjectFileSet& files, const std::string& folder,
                                          generator::WriteFailure* failure)>;
 
-// The folder text less one trailing separator.
+// The folder text less one trailing separator. The text is UTF-8 (or, on
+// POSIX, the system's bytes), where a separator byte is never part of
+// another character.
 std::string OutputFolder(const std::string& folderText);
 
 // Runs one generation and says what it came to. Fixed holds what a front

@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/ascii.h"
-#include "platform/probes.h"
+#include "platform/files.h"
+#include "platform/program.h"
 #include "support/test_support.h"
 
 namespace quillfern::wizard {
@@ -303,7 +304,11 @@ TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldAndFocusesTheirField) {
        TextProblem{F::Description, Kind::LiteralTooLong, 0, 0, 255}, nullptr},
       {"a character the code page lacks", F::FriendlyName, "\xCE\xA9mega",
        TextProblem{F::FriendlyName, Kind::NotInCodePage, 0x3A9, 1252},
-       "Friendly Name holds a character that code page 1252 cannot hold: U+03A9."},
+       "Friendly Name holds a character that code page 1252 cannot hold: \xCE\xA9 (U+03A9)."},
+      // Shown as itself it would turn the rest of the message around.
+      {"a direction override", F::Description, "a\xE2\x80\xAE" "b",
+       TextProblem{F::Description, Kind::NotInCodePage, 0x202E, 1252},
+       "Description holds a character that code page 1252 cannot hold: U+202E."},
       {"text that is not UTF-8", F::ClassName, "caf\xE9", TextProblem{F::ClassName, Kind::NotUtf8},
        "Class Name is not valid UTF-8 text."},
       // The longest unit line naming the class is "procedure T<class>.OnDisconnection(...": 94

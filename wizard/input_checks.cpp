@@ -111,6 +111,42 @@ std::string CodePoint(char32_t c) {
   return text;
 }
 
+// Characters that a message cannot show as themselves: controls, line and
+// paragraph separators, and the invisible format characters (among them the
+// ones that turn the direction of the text after them).
+bool IsInvisible(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xAD || c == 0x61C || c == 0x180E ||
+         (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) || (c >= 0x2060 && c <= 0x206F) ||
+         c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB) || (c >= 0xD800 && c <= 0xDFFF) ||
+         (c >= 0xE0000 && c <= 0xE007F) || c > 0x10FFFF;
+}
+
+std::string Utf8(char32_t c) {
+  std::string bytes;
+  if (c < 0x80) {
+    bytes += static_cast<char>(c);
+  } else if (c < 0x800) {
+    bytes += static_cast<char>(0xC0 | (c >> 6));
+    bytes += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    bytes += static_cast<char>(0xE0 | (c >> 12));
+    bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    bytes += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    bytes += static_cast<char>(0xF0 | (c >> 18));
+    bytes += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    bytes += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return bytes;
+}
+
+// The character as the user would know it, and its code: "〜 (U+301C)"; the
+// code alone for one that would not show, or would upset the message.
+std::string CharacterAndCode(char32_t c) {
+  return IsInvisible(c) ? CodePoint(c) : Utf8(c) + " (" + CodePoint(c) + ")";
+}
+
 }  // namespace
 
 std::string_view FieldName(InputField field) {
@@ -129,7 +165,7 @@ std::string TextProblemText(const TextProblem& p) {
   switch (p.kind) {
     case TextProblem::Kind::NotInCodePage:
       return field + " holds a character that code page " + std::to_string(p.codePage) +
-             " cannot hold: " + CodePoint(p.character) + ".";
+             " cannot hold: " + CharacterAndCode(p.character) + ".";
     case TextProblem::Kind::NotUtf8:
       return field + " is not valid UTF-8 text.";
     case TextProblem::Kind::ControlCharacter:
@@ -163,10 +199,11 @@ std::variant<WizardSettings, TextProblem> EncodeSettings(const WizardSettings& t
     if (c.result != platform::Conversion::Result::Exact) return problem(field, c, encoded.CodePage);
     encoded.*text = std::move(c.bytes);
   }
-  platform::Conversion folder = platform::PathFromUtf8(typed.OutputFolderText);
+  // The folder is not in the files: it stays as typed, and only text that
+  // could name no folder exactly (malformed UTF-8 on Windows) is refused.
+  const platform::Conversion folder = platform::PathFromUtf8(typed.OutputFolderText);
   if (folder.result != platform::Conversion::Result::Exact)
     return problem(InputField::OutputFolder, folder, platform::DefaultCodePage());
-  encoded.OutputFolderText = std::move(folder.bytes);
   return encoded;
 }
 

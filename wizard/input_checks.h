@@ -43,10 +43,10 @@ struct TextProblem {
 std::string TextProblemText(const TextProblem& problem);
 
 // Typed settings (texts in UTF-8) in the form the rest of the generation
-// takes: the four texts in the settings' code page, the output folder as
-// this system's file functions take paths, CodePage filled in; or the first
-// text, in field order, that does not convert exactly (no look-alike, no
-// default character).
+// takes: the four texts in the settings' code page, CodePage filled in, the
+// output folder as typed; or the first text, in field order, that does not
+// convert exactly (no look-alike, no default character), or an output
+// folder that names no path exactly (see platform::PathFromUtf8).
 std::variant<generator::WizardSettings, TextProblem> EncodeSettings(const generator::WizardSettings& typed);
 
 // Delphi (before version 12) takes at most this many characters in one

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/ascii.h"
 #include "platform/posix/code_page_tables.h"
 
 namespace quillfern::platform {
@@ -124,5 +125,11 @@ Conversion ToCodePage(std::string_view utf8, unsigned codePage) {
 }
 
 Conversion PathFromUtf8(std::string_view utf8) { return {Conversion::Result::Exact, std::string(utf8), 0}; }
+
+std::string AnsiUpperCase(std::string_view text) {
+  // The system's texts here are UTF-8, whose multi-byte letters cannot be
+  // upper-cased byte for byte: only A to Z change.
+  return AsciiUpper(text);
+}
 
 }  // namespace quillfern::platform

@@ -130,6 +130,14 @@ Conversion ToCodePage(std::string_view utf8, unsigned codePage) {
   return conversion;
 }
 
-Conversion PathFromUtf8(std::string_view utf8) { return ToCodePage(utf8, ::GetACP()); }
+// The wide file functions name every character: a path needs only to be
+// well-formed, and is converted to UTF-16 at each call.
+Conversion PathFromUtf8(std::string_view utf8) { return ToCodePage(utf8, CP_UTF8); }
+
+std::string AnsiUpperCase(std::string_view text) {
+  std::string upper(text);
+  if (!upper.empty()) ::CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+  return upper;
+}
 
 }  // namespace quillfern::platform

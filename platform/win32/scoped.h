@@ -28,7 +28,7 @@ struct RegTraits {
 
 // Memory the system allocated with LocalAlloc for the caller (FormatMessage's text).
 struct LocalMemoryTraits {
-  using Handle = char*;
+  using Handle = HLOCAL;
   static Handle Invalid() { return nullptr; }
   static bool Close(Handle h) { return ::LocalFree(h) == nullptr; }
 };

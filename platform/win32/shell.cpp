@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/code_page.h"
-#include "platform/probes.h"
+#include "platform/files.h"
+#include "platform/program.h"
 #include "platform/shell.h"
 #include "platform/win32/scoped.h"
 #include "platform/win32/utf16.h"
@@ -84,8 +84,7 @@ LPITEMIDLIST ParseRoot(HWND owner, const std::wstring& root) {
 FolderChoice BrowseForFolder(WindowHandle ownerHandle, const std::string& title, const std::wstring& root,
                              std::string& folder) {
   const HWND owner = static_cast<HWND>(ownerHandle);
-  const Conversion given = PathFromUtf8(folder);
-  if (given.result != Conversion::Result::Exact || !FolderExists(given.bytes)) folder.clear();
+  if (!FolderExists(folder)) folder.clear();
 
   ScopedCom<IMalloc> allocator;
   if (FAILED(::SHGetMalloc(allocator.receive())) || !allocator) return FolderChoice::Cancelled;
@@ -94,7 +93,7 @@ FolderChoice BrowseForFolder(WindowHandle ownerHandle, const std::string& title,
   const ShellMemory rootList(allocator.get(), ParseRoot(owner, root));
 
   // Wide throughout: the narrow picker would hand back a path with
-  // look-alikes for the characters the code page lacks.
+  // look-alikes for the characters the system code page lacks.
   const std::wstring wideTitle = Utf16FromUtf8(title), preselected = Utf16FromUtf8(folder);
   BROWSEINFOW info{};
   info.hwndOwner = owner;
@@ -119,15 +118,15 @@ FolderChoice BrowseForFolder(WindowHandle ownerHandle, const std::string& title,
   path[0] = L'\0';
   ::SHGetPathFromIDListW(chosen, path);
   std::string chosenPath = Utf8FromUtf16(path);
-  if (PathFromUtf8(chosenPath).result != Conversion::Result::Exact) return FolderChoice::NotInCodePage;
+  if (Utf16FromUtf8(chosenPath) != path) return FolderChoice::Cancelled;  // no exact UTF-8 form
   folder = std::move(chosenPath);
   return FolderChoice::Chosen;
 }
 
 bool ShellOpenFile(const std::string& fileName, const std::string& parameters) {
-  const std::string directory = FolderPart(fileName);
-  const HINSTANCE result = ::ShellExecuteA(::GetActiveWindow(), "Open", fileName.c_str(),
-                                           parameters.c_str(), directory.c_str(), SW_SHOWNORMAL);
+  const std::wstring file = Utf16FromUtf8(fileName), directory = Utf16FromUtf8(FolderPart(fileName));
+  const HINSTANCE result = ::ShellExecuteW(::GetActiveWindow(), L"Open", file.c_str(),
+                                           Utf16FromUtf8(parameters).c_str(), directory.c_str(), SW_SHOWNORMAL);
   return reinterpret_cast<ULONG_PTR>(result) > 32;
 }
 

@@ -13,7 +13,7 @@ std::wstring Utf16FromUtf8(std::string_view text);
 
 // The process's working directory in UTF-16, as the system keeps it (so it
 // can be set back exactly); empty when the system cannot tell.
-// CurrentDirectory gives the same in UTF-8.
+// CurrentDirectory (files.h) gives it as UTF-8 text.
 std::wstring CurrentDirectoryUtf16();
 
 }  // namespace quillfern::platform

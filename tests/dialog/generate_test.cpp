@@ -147,6 +147,37 @@ TEST_F(GenerateTest, AMissingFolderIsCreatedOnlyWhenTheUserSaysYes) {
   EXPECT_TRUE(wizard.Running()) << "the dialog stays open";
 }
 
+// Folders named in any script land the project in them as typed: one that
+// exists, ending in 表 (95 5C in code page 932, whose second byte is a
+// backslash), and missing ones ending in ソ (83 5C) with a backslash after
+// it, and in characters no one code page holds together.
+TEST_F(GenerateTest, TheProjectLandsInTheFolderAsNamedInAnyScript) {
+  ASSERT_TRUE(wizard.window());
+  const struct {
+    std::string name;
+    bool existing;
+    const char* trailing;
+  } cases[] = {{"\u8868", true, ""}, {"new \u30bd", false, "\\"}, {"Caf\u00e9 \u03a9 \u0416", false, ""}};
+  std::set<std::string> expected;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.existing) fs::create_directory(fs::u8path(work / c.name));
+    wizard.SetText(edtFolder, work / c.name + c.trailing);
+    Generate();
+    if (!c.existing) Give(Answer::Enter, NextMessage());  // Yes, create it
+    // The host warning's button speaks the system's language.
+    const MessageWindow warning = NextMessage();
+    EXPECT_EQ(warning.title, "Office application not found");
+    Give(Answer::Enter, warning);
+    const MessageWindow done = NextMessage();
+    EXPECT_EQ(done.text, "Access 2000 COM Add-In generated successfully.");
+    Give(Answer::Enter, done);
+    expected.insert(c.name + "/");
+    for (const std::string& file : kAccessProject) expected.insert(c.name + "/" + file);
+    EXPECT_EQ(ListTree(work.path()), expected);
+  }
+}
+
 TEST_F(GenerateTest, GeneratingAgainAsksBeforeOverwritingTheProject) {
   ASSERT_TRUE(wizard.window());
   wizard.Click(btnOk);  // into the working folder, which exists
@@ -209,8 +240,8 @@ TEST_F(GenerateTest, AFriendlyNameTheCodePageCannotHoldIsRefusedAndOneItHoldsIsW
   wizard.SetText(edtFriendlyName, unheld);
   Generate();
   const MessageWindow error = NextMessage();
-  ExpectNotice(error, "Error", "error", "Friendly Name holds a character that code page 1252 cannot hold: U+03A9.",
-               {80, 200});
+  ExpectNotice(error, "Error", "error",
+               "Friendly Name holds a character that code page 1252 cannot hold: \xCE\xA9 (U+03A9).", {80, 200});
   Give(Answer::ClickOk, error);
   EXPECT_TRUE(NoMessageOpen());
   EXPECT_EQ(wizard.FocusId(), edtFriendlyName);

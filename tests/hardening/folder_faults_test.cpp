@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/probes.h"
+#include "platform/files.h"
+#include "platform/program.h"
 #include "support/test_support.h"
 
 namespace quillfern::testing {

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue.h"
-#include "platform/probes.h"
+#include "platform/files.h"
 #include "support/test_support.h"
 
 namespace quillfern::testing {

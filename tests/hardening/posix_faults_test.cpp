@@ -19,7 +19,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/probes.h"
+#include "platform/files.h"
 #include "support/test_support.h"
 
 namespace quillfern::testing {
@@ -99,7 +99,7 @@ TEST(DiskFaults, AFileSizeLimitStopsTheSetAtTheFirstFileTooLargeAndLeavesNoPartO
         LimitFileSize(limit);
         generator::WriteFailure failure;
         const bool written = generator::WriteFileSet(files, dir.str(), &failure);
-        report = failure.FileName + "|" + std::to_string(failure.FilesWritten) + "|" + failure.Reason;
+        report = failure.FileName + "|" + std::to_string(failure.FilesWritten) + "|" + platform::ErrorText(failure.Error);
         return written ? 1 : 0;
       });
       ASSERT_EQ(r.status, 0) << "a write past the limit was reported as done";
@@ -282,6 +282,42 @@ TEST(OddNames, FolderNamesKeepTheirBytesAndTextsGoIntoTheCodePage) {
   std::set<std::string> top;
   for (const auto& e : fs::directory_iterator(dir.path())) top.insert(e.path().filename().string() + "/");
   EXPECT_EQ(top, expected);
+}
+
+// The program's own folder goes into the project's search path in the
+// files' code page. One that code page cannot hold (Linux has no short
+// names) is left out with a warning saying what to set by hand: written in
+// UTF-8 or as a look-alike it would name another folder.
+TEST(OddNames, TheProgramsFolderIsWrittenInTheCodePageOrLeftOutWithAWarning) {
+  const struct {
+    const char* folder;
+    const char* written;  // nullptr: left out
+  } cases[] = {{"caf\xC3\xA9", "caf\xE9"}, {"\xCE\xA9x", nullptr}, {"latin \xE9 byte", nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    TempFolder dir;
+    const std::string home = dir / c.folder, out = dir / "out";
+    ASSERT_TRUE(fs::create_directory(home));
+    fs::copy_file(QUILLFERN_CLI_EXE, home + "/quillfern-cli");
+    const std::string command = "'" + home + "/quillfern-cli' -a Excel -V XP --code-page 1252 -o '" + out + "' 2>&1";
+    FILE* run = ::popen(command.c_str(), "r");
+    ASSERT_TRUE(run);
+    std::string said;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, run)) > 0;) said.append(buffer, n);
+    ASSERT_EQ(::pclose(run), 0) << said;
+    const std::string searchPath = CrLfLines(ReadBytes(fs::path(out) / "ExcelAddin1.dof")).at(1);
+    const std::string warning = "warning: The folder of the library units, " + home +
+                                "/LibraryFiles, cannot be written in code page 1252.\n"
+                                "warning: Add it to the search path by hand: Project | Options | Directories/Conditionals.\n";
+    if (c.written) {
+      EXPECT_EQ(searchPath, "SearchPath=" + dir.str() + "/" + c.written + "/LibraryFiles");
+      EXPECT_EQ(said.find("library units"), std::string::npos) << said;
+    } else {
+      EXPECT_EQ(searchPath, "SearchPath=");
+      EXPECT_NE(said.find(warning), std::string::npos) << said;
+    }
+  }
 }
 
 class Links : public ::testing::Test {

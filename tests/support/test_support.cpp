@@ -65,7 +65,7 @@ void WriteBytes(const fs::path& file, std::string_view bytes) {
 std::set<std::string> ListTree(const fs::path& root) {
   std::set<std::string> paths;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    std::string rel = entry.path().lexically_relative(root).generic_string();
+    std::string rel = entry.path().lexically_relative(root).generic_u8string();
     if (entry.is_directory()) rel += '/';
     paths.insert(rel);
   }

@@ -33,10 +33,11 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
   ~TempFolder();
   const fs::path& path() const { return path_; }
-  // The folder as the program's own string type, with the system's separator.
-  std::string str() const { return path_.string(); }
-  // A path inside it, as a string, joined with the system's separator.
-  std::string operator/(std::string_view name) const { return (path_ / fs::path(name)).string(); }
+  // The folder as the program takes paths (UTF-8 on Windows, the system's
+  // bytes elsewhere), with the system's separator.
+  std::string str() const { return path_.u8string(); }
+  // A path inside it (Name in the same form), joined with the system's separator.
+  std::string operator/(std::string_view name) const { return (path_ / fs::u8path(name)).u8string(); }
 
  private:
   fs::path path_;
@@ -56,7 +57,8 @@ class ScopedWorkingDirectory {
 std::string ReadBytes(const fs::path& file);
 void WriteBytes(const fs::path& file, std::string_view bytes);
 
-// Every path under Root (relative, with '/' separators, folders ending in '/').
+// Every path under Root (relative, in UTF-8 on Windows, with '/' separators,
+// folders ending in '/').
 std::set<std::string> ListTree(const fs::path& root);
 
 // Success when equal; otherwise names the first differing offset and shows

@@ -80,7 +80,14 @@ ScopedAppPath::~ScopedAppPath() {
 void ScopedAppPath::SetDefault(DWORD type, std::string_view bytes) { SetValue(key_, "", type, bytes); }
 
 void ScopedAppPath::SetDefaultText(const std::string& text) {
-  SetDefault(REG_SZ, std::string_view(text.c_str(), text.size() + 1));
+  ScopedKey open;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_SET_VALUE, open.receive()), ERROR_SUCCESS)
+      << key_;
+  const std::wstring wide = platform::Utf16FromUtf8(text);
+  ASSERT_EQ(::RegSetValueExW(open.get(), L"", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                             static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS)
+      << key_;
 }
 
 void ScopedAppPath::SetNamed(const std::string& name, DWORD type, std::string_view bytes) {
@@ -109,16 +116,16 @@ bool RunningUnderWine() {
 }
 
 std::string ProgramFolder() {
-  char self[MAX_PATH + 1] = {};
-  const DWORD n = ::GetModuleFileNameA(nullptr, self, sizeof self);
-  std::string path(self, n);
+  wchar_t self[MAX_PATH + 1] = {};
+  const DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
+  const std::string path = platform::Utf8FromUtf16(std::wstring_view(self, n));
   return path.substr(0, path.find_last_of('\\') + 1);
 }
 
 std::string ShortPathOf(const std::string& path) {
-  char buffer[MAX_PATH + 1] = {};
-  const DWORD n = ::GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
-  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const DWORD n = ::GetShortPathNameW(platform::Utf16FromUtf8(path).c_str(), buffer, MAX_PATH + 1);
+  return n > 0 && n < MAX_PATH + 1 ? platform::Utf8FromUtf16(std::wstring_view(buffer, n)) : std::string();
 }
 
 std::string Quote(const std::string& argument) {
@@ -162,17 +169,18 @@ std::string ReadAll(HANDLE from) {
   return bytes;
 }
 
-ScopedFile Start(const std::string& commandLine, HANDLE input, HANDLE output, HANDLE error) {
-  STARTUPINFOA startup{};
+}  // namespace
+
+ScopedFile StartProcess(const std::string& commandLine, HANDLE input, HANDLE output, HANDLE error) {
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = input;
   startup.hStdOutput = output;
   startup.hStdError = error;
   PROCESS_INFORMATION info{};
-  std::vector<char> command(commandLine.begin(), commandLine.end());
-  command.push_back('\0');
-  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+  std::wstring command = platform::Utf16FromUtf8(commandLine);
+  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                         &info)) {
     ADD_FAILURE() << "cannot start " << commandLine << " (error " << ::GetLastError() << ")";
     return ScopedFile();
@@ -180,8 +188,6 @@ ScopedFile Start(const std::string& commandLine, HANDLE input, HANDLE output, HA
   ::CloseHandle(info.hThread);
   return ScopedFile(info.hProcess);
 }
-
-}  // namespace
 
 ProcessResult RunProcess(const std::string& commandLine) {
   ProcessResult result;
@@ -191,7 +197,7 @@ ProcessResult RunProcess(const std::string& commandLine) {
     ADD_FAILURE() << "cannot make pipes";
     return result;
   }
-  ScopedFile process = Start(commandLine, in.read.get(), out.write.get(), err.write.get());
+  ScopedFile process = StartProcess(commandLine, in.read.get(), out.write.get(), err.write.get());
   // Only the child holds the writing ends now, so the reads end with it.
   out.write.Reset();
   err.write.Reset();
@@ -207,11 +213,13 @@ ProcessResult RunProcess(const std::string& commandLine) {
   return result;
 }
 
-ProcessResult RunCliExecutable(const std::vector<std::string>& args) {
-  std::string commandLine = Quote(ProgramFolder() + "quillfern-cli.exe");
+std::string CliCommandLine(const std::vector<std::string>& args, const std::string& program) {
+  std::string commandLine = Quote(program.empty() ? ProgramFolder() + "quillfern-cli.exe" : program);
   for (const std::string& arg : args) commandLine += " " + Quote(arg);
-  return RunProcess(commandLine);
+  return commandLine;
 }
+
+ProcessResult RunCliExecutable(const std::vector<std::string>& args) { return RunProcess(CliCommandLine(args)); }
 
 namespace {
 

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/scoped.h"
+
 namespace quillfern::testing {
 
 // An App Paths entry for ExeName under HKEY_LOCAL_MACHINE while the owner
@@ -27,7 +29,7 @@ class ScopedAppPath {
 
   // The default value: exactly these bytes with this type.
   void SetDefault(DWORD type, std::string_view bytes);
-  // The default value as a NUL-terminated REG_SZ.
+  // The default value as a NUL-terminated REG_SZ (Text in UTF-8).
   void SetDefaultText(const std::string& text);
   void SetNamed(const std::string& name, DWORD type, std::string_view bytes);
 
@@ -64,7 +66,8 @@ bool RunningUnderWine();
 // programs under test are built into the same folder.
 std::string ProgramFolder();
 
-// The short (8.3) form of an existing path, or empty when the system gives none.
+// The short (8.3) form of an existing path (UTF-8, like the other paths
+// here), or empty when the system gives none.
 std::string ShortPathOf(const std::string& path);
 
 // A command line argument quoted for the Microsoft C runtime's parser.
@@ -76,11 +79,19 @@ struct ProcessResult {
   std::string err;  // standard error, every byte
 };
 
-// Runs the command line to its end with its standard output and error
+// Starts the command line (UTF-8) with these standard handles, which it
+// inherits; the process's handle, empty (and the calling test failed) when
+// it cannot be started.
+platform::win32::ScopedFile StartProcess(const std::string& commandLine, HANDLE input, HANDLE output, HANDLE error);
+
+// Runs the command line (UTF-8) to its end with its standard output and error
 // captured. Fails the calling test (and returns exit code ~0) when the
 // process cannot be started.
 ProcessResult RunProcess(const std::string& commandLine);
 
+// The command line that runs Program (quillfern-cli.exe from the program's
+// folder when empty) with each argument quoted.
+std::string CliCommandLine(const std::vector<std::string>& args, const std::string& program = "");
 // quillfern-cli.exe from the program's folder, each argument quoted.
 ProcessResult RunCliExecutable(const std::vector<std::string>& args);
 

@@ -95,11 +95,13 @@ MessageWindow ReadMessageWindow(HWND window) {
 Wizard::Wizard(const std::string& workingFolder) : Wizard(workingFolder, ProgramFolder() + "quillfern.exe") {}
 
 Wizard::Wizard(const std::string& workingFolder, const std::string& program) {
-  std::string commandLine = Quote(program);
-  STARTUPINFOA startup{};
+  // Paths here are UTF-8, as the program takes them.
+  const std::wstring name = platform::Utf16FromUtf8(program), folder = platform::Utf16FromUtf8(workingFolder);
+  std::wstring commandLine = platform::Utf16FromUtf8(Quote(program));
+  STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process_)) {
+  if (!::CreateProcessW(name.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process_)) {
     ADD_FAILURE() << "cannot start " << program << " (error " << ::GetLastError() << ")";
     return;
   }
@@ -323,9 +325,12 @@ const char* Name(Answer answer) {
 }
 
 ProgramCopy::ProgramCopy(bool withHelp) : program_(folder_ / "quillfern.exe") {
-  EXPECT_TRUE(::CopyFileA((ProgramFolder() + "quillfern.exe").c_str(), program_.c_str(), TRUE));
+  const auto copy = [](const std::string& from, const std::string& to) {
+    return ::CopyFileW(platform::Utf16FromUtf8(from).c_str(), platform::Utf16FromUtf8(to).c_str(), TRUE) != FALSE;
+  };
+  EXPECT_TRUE(copy(ProgramFolder() + "quillfern.exe", program_));
   if (withHelp) {
-    EXPECT_TRUE(::CopyFileA((ProgramFolder() + "quillfern.chm").c_str(), (folder_ / "quillfern.chm").c_str(), TRUE))
+    EXPECT_TRUE(copy(ProgramFolder() + "quillfern.chm", folder_ / "quillfern.chm"))
         << "the build puts quillfern.chm beside quillfern.exe";
   }
 }

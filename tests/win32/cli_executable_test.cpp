@@ -3,19 +3,25 @@
 // is held to, with and without a registered host.
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "platform/probes.h"
-
+#include "platform/date_time.h"
+#include "platform/win32/scoped.h"
+#include "platform/win32/utf16.h"
 #include "support/test_support.h"
 #include "support/win32_support.h"
 
 namespace quillfern::testing {
 namespace {
+
+using platform::Utf16FromUtf8;
+using platform::Utf8FromUtf16;
+using platform::win32::ScopedFile;
 
 // The committed Word 2000 project, apart from every occurrence of Host; and
 // the library search path beside the program.
@@ -118,6 +124,157 @@ TEST(CliExecutable, AFixedClassIdAndMomentGiveTheSameBytesEveryRun) {
   EXPECT_EQ(refused.exitCode, 2u);
   EXPECT_EQ(refused.err.rfind("error: SOURCE_DATE_EPOCH '1.5' is not a whole non-negative number", 0), 0u) << refused.err;
   EXPECT_FALSE(fs::exists(temp.path() / "C"));
+}
+
+// A console of this process's own while the owner lives, on which the
+// programs it runs write; the process's standard handles are put back
+// afterwards.
+class ScopedConsole {
+ public:
+  ScopedConsole() {
+    ::FreeConsole();
+    if (!::AllocConsole()) return;
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    screen_ = ScopedFile(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       &inherited, OPEN_EXISTING, 0, nullptr));
+  }
+  ScopedConsole(const ScopedConsole&) = delete;
+  ScopedConsole& operator=(const ScopedConsole&) = delete;
+  ~ScopedConsole() {
+    screen_.Reset();
+    ::FreeConsole();
+    for (const auto& [which, handle] : kept_) ::SetStdHandle(which, handle);
+  }
+  explicit operator bool() const { return static_cast<bool>(screen_); }
+
+  // Runs the command line with the console as its standard output and
+  // error, to its end; its exit code.
+  DWORD Run(const std::string& commandLine) const {
+    const ScopedFile process = StartProcess(commandLine, nullptr, screen_.get(), screen_.get());
+    DWORD code = ~DWORD{0};
+    if (process && ::WaitForSingleObject(process.get(), 60000) == WAIT_OBJECT_0)
+      ::GetExitCodeProcess(process.get(), &code);
+    return code;
+  }
+
+  // The rows written so far, in UTF-8, without their trailing blanks.
+  std::vector<std::string> Rows() const {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!::GetConsoleScreenBufferInfo(screen_.get(), &info)) return {};
+    std::vector<std::string> rows;
+    std::wstring row(static_cast<std::size_t>(info.dwSize.X), L' ');
+    for (SHORT y = 0; y < info.dwCursorPosition.Y; ++y) {
+      DWORD read = 0;
+      ::ReadConsoleOutputCharacterW(screen_.get(), row.data(), info.dwSize.X, COORD{0, y}, &read);
+      const std::wstring text = row.substr(0, std::min<std::size_t>(read, row.size()));
+      rows.push_back(Utf8FromUtf16(text.substr(0, text.find_last_not_of(L' ') + 1)));
+    }
+    return rows;
+  }
+
+ private:
+  const std::pair<DWORD, HANDLE> kept_[3] = {{STD_INPUT_HANDLE, ::GetStdHandle(STD_INPUT_HANDLE)},
+                                             {STD_OUTPUT_HANDLE, ::GetStdHandle(STD_OUTPUT_HANDLE)},
+                                             {STD_ERROR_HANDLE, ::GetStdHandle(STD_ERROR_HANDLE)}};
+  ScopedFile screen_;
+};
+
+// A console shows the messages as typed whatever its code page (the OEM
+// one, which a program's narrow output is not in); redirected, they are
+// UTF-8, and the lines end in CR LF.
+TEST(CliExecutable, WritesPathsAsTypedOnAConsoleAndInUtf8WhenRedirected) {
+  const std::string folder = "C:\\\xD0\xB2\xD1\x8B\xD0\xB2\xD0\xBE\xD0\xB4";  // C:\вывод: a dry run makes nothing
+  ASSERT_FALSE(fs::exists(fs::u8path(folder)));
+  const std::vector<std::string> args{"--dry-run", "-o", folder};
+  const std::string planned = "Dry run: the folder " + folder + " would be created.";
+
+  const ProcessResult redirected = RunCliExecutable(args);
+  EXPECT_EQ(redirected.exitCode, 0u) << redirected.err;
+  EXPECT_EQ(redirected.out.rfind(planned + "\r\n", 0), 0u) << redirected.out;
+  EXPECT_NE(redirected.out.find("\r\n  " + folder + "\\Unit1.pas\r\n"), std::string::npos) << redirected.out;
+
+  const ScopedConsole console;
+  ASSERT_TRUE(console) << "no console (error " << ::GetLastError() << ")";
+  EXPECT_EQ(console.Run(CliCommandLine(args)), 0u);
+  const std::vector<std::string> rows = console.Rows();
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows.front(), planned);
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "  " + folder + "\\Unit1.pas"), rows.end()) << rows.back();
+}
+
+// True when both paths (UTF-8) name the same existing file or folder.
+bool SameFile(const std::string& a, const std::string& b) {
+  const auto identity = [](const std::string& path) {
+    const ScopedFile file(::CreateFileW(Utf16FromUtf8(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !::GetFileInformationByHandle(file.get(), &info)) return std::string();
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+           std::to_string(info.nFileIndexLow);
+  };
+  const std::string first = identity(a);
+  return !first.empty() && first == identity(b);
+}
+
+// Bytes (in the system code page) as text, or empty when they are not text there.
+std::string FromSystemCodePage(const std::string& bytes) {
+  if (bytes.empty()) return {};
+  const int n = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                      nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(std::max(n, 0)), L'\0');
+  if (n <= 0 || ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                      wide.data(), n) != n)
+    return {};
+  return Utf8FromUtf16(wide);
+}
+
+// What a generated file says of Path: Written names that very file or
+// folder (exactly or by its short form), or is empty and the warning that
+// begins with Warning was given; never a look-alike.
+void ExpectNamedOrLeftOutWithAWarning(const std::string& written, const std::string& path, const std::string& err,
+                                      const std::string& warning) {
+  SCOPED_TRACE(path);
+  if (written.empty()) {
+    EXPECT_NE(err.find("warning: " + warning), std::string::npos) << err;
+  } else {
+    EXPECT_TRUE(SameFile(FromSystemCodePage(written), path)) << "a look-alike: " << written;
+    EXPECT_EQ(err.find(warning), std::string::npos) << err;
+  }
+}
+
+// The program copied with its library folder into a folder of a name the
+// system code page may not hold, and a host application beside it.
+TEST(CliExecutable, WritesItsOwnPathsExactlyByTheirShortFormOrNotAtAllWithAWarning) {
+  const std::string codePage = std::to_string(::GetACP());
+  for (const char* name : {"Caf\u00e9", "\u03a9x\u8868"}) {
+    SCOPED_TRACE(name);
+    TempFolder temp;
+    const std::string home = temp / name, library = home + "\\LibraryFiles", host = home + "\\WINWORD.EXE";
+    ASSERT_TRUE(fs::create_directories(fs::u8path(library)));
+    WriteBytes(fs::u8path(host), "MZ");
+    const std::string program = home + "\\quillfern-cli.exe";
+    ASSERT_TRUE(::CopyFileW(Utf16FromUtf8(ProgramFolder() + "quillfern-cli.exe").c_str(),
+                            Utf16FromUtf8(program).c_str(), TRUE));
+    ScopedAppPath entry("winword.exe");
+    entry.SetDefaultText(host);
+
+    const std::string out = temp / "out";
+    const ProcessResult r = RunProcess(CliCommandLine({"-a", "Word", "-V", "2000", "-o", out}, program));
+    ASSERT_EQ(r.exitCode, 0u) << r.err;
+    const std::vector<std::string> dof = CrLfLines(ReadBytes(fs::u8path(out) / "WordAddin1.dof"));
+    ASSERT_EQ(dof.at(1).rfind("SearchPath=", 0), 0u);
+    ASSERT_EQ(dof.at(4).rfind("HostApplication=", 0), 0u);
+    ExpectNamedOrLeftOutWithAWarning(dof[1].substr(11), library, r.err,
+                                     "The folder of the library units, " + library +
+                                         ", cannot be written in code page " + codePage + ".\r\n");
+    const std::string hostWritten = dof[4].substr(16);
+    ExpectNamedOrLeftOutWithAWarning(hostWritten, host, r.err,
+                                     "The path of Word, " + host + ", cannot be written in code page " + codePage +
+                                         ".\r\n");
+    if (!hostWritten.empty()) {
+      EXPECT_EQ(Occurrences(out, hostWritten), 4u) << "the .dpr, the .dof, the unit and the read-me";
+    }
+  }
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/probes.h"
+#include "platform/program.h"
 #include "support/test_support.h"
 #include "support/win32_support.h"
 

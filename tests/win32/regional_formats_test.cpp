@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/probes.h"
+#include "platform/date_time.h"
 #include "support/win32_support.h"
 
 namespace quillfern::platform {

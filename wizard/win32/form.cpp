@@ -6,7 +6,7 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/code_page.h"
-#include "platform/probes.h"
+#include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/win32/utf16.h"
 #include "wizard/win32/resource.h"
@@ -19,10 +19,6 @@ namespace {
 constexpr int kDroppedEntries = 8;
 
 constexpr wchar_t kUnitFilter[] = L"Object Pascal units (*.pas)\0*.pas\0All files (*.*)\0*.*\0";
-
-constexpr char kFolderNotInCodePage[] =
-    "The selected folder cannot be used: its path has characters that the system code page cannot "
-    "hold.\rSelect another folder.";
 
 // Room a label may grow into inside its group box: up to this many pixels
 // (at 96 DPI) from the box's edge, the layout's own margin below the notes.
@@ -315,10 +311,7 @@ void TfrmNewOfficeAddIn::Centre() {
 void TfrmNewOfficeAddIn::FormCreate() {
   ::SetWindowTextA(hwnd_, catalogue::DialogCaption().c_str());
   applicationTitle_ = WindowText(hwnd_);
-  // Left empty when the code page cannot hold the working directory: a
-  // look-alike would be another folder.
-  const std::string start = platform::CurrentDirectory();
-  if (platform::PathFromUtf8(start).result == platform::Conversion::Result::Exact) SetText(edtFolder, start);
+  SetText(edtFolder, platform::CurrentDirectory());
 
   const HWND apps = Item(cbTargetApp);
   ::SendMessageA(apps, CB_RESETCONTENT, 0, 0);
@@ -368,17 +361,9 @@ void TfrmNewOfficeAddIn::Button1Click() {
 
 void TfrmNewOfficeAddIn::btnFolderClick() {
   std::string folder = Text(edtFolder);
-  switch (platform::BrowseForFolder(hwnd_, "Select output folder", L"", folder)) {
-    case platform::FolderChoice::Cancelled:
-      return;
-    case platform::FolderChoice::NotInCodePage:
-      Message(MessageKind::Error, kFolderNotInCodePage, kErrorAt);
-      return;
-    case platform::FolderChoice::Chosen:
-      SetText(edtFolder, folder);
-      FocusControl(edtFolder);
-      return;
-  }
+  if (platform::BrowseForFolder(hwnd_, "Select output folder", L"", folder) != platform::FolderChoice::Chosen) return;
+  SetText(edtFolder, folder);
+  FocusControl(edtFolder);
 }
 
 void TfrmNewOfficeAddIn::btnHelpClick() { platform::ShowHelpFile(); }

@@ -1,0 +1,83 @@
+// Files and folders. One header, two implementations (win32/files.cpp,
+// posix/files.cpp) with the same function list; the parts that are the same
+// everywhere are in common.cpp. A path is text in UTF-8 on Windows, which
+// each call converts to UTF-16 for the system's wide functions, and the
+// bytes the system uses on POSIX. A call that can fail gives the system's
+// error code, taken at the call that failed.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace quillfern::platform {
+
+// The separator between a folder and a file name: '\' on Windows, '/' elsewhere.
+extern const char kPathDelimiter;
+
+// Everything up to and including the last path separator (or ':' on
+// Windows); empty when there is none.
+std::string FolderPart(std::string_view path);
+
+// Path with its extension (from the last "." after the last separator)
+// replaced by Extension, or Extension appended when it has none.
+std::string ChangeFileExt(const std::string& path, const std::string& extension);
+
+// True for a path that names a whole volume once its trailing separator is
+// gone: the empty path (the root) and, on Windows, a bare drive such as "C:".
+bool IsVolumeRoot(std::string_view path);
+
+// True for an existing folder; false for an empty path, a file, or any error.
+bool FolderExists(const std::string& path);
+
+// True when a file (not a folder) of that name exists; false on any error.
+bool FileExists(const std::string& path);
+
+// Creates one folder whose parent exists. The system's error when it cannot;
+// no error when it did.
+std::error_code MakeFolder(const std::string& path);
+
+// What CreateFolderPath did: the folders it made, outermost first (they
+// stay, also after a failure), and the folder it could not make with the
+// system's error for it.
+struct FolderCreation {
+  std::vector<std::string> created;
+  std::string failedFolder;  // empty unless it failed
+  std::error_code error;     // no error unless it failed
+};
+
+// Creates the folder with every missing parent. True when it exists
+// afterwards; folders created before a failure stay. Report, when given,
+// says what was made and where it stopped. Throws
+// std::runtime_error("Unable to create directory") for an empty path.
+bool CreateFolderPath(const std::string& path, FolderCreation* report = nullptr);
+
+// True when a temporary file cannot be created and removed in Folder
+// (write-protected, no right, missing, or any other failure); Reason, when
+// given, then holds the system's error for it.
+bool IsFolderWriteProtected(const std::string& folder, std::error_code* reason = nullptr);
+
+// Creates or truncates the file and writes every byte of Content, holding
+// it exclusively while open. The system's error when it cannot be created or
+// completely written (a file that was begun is then removed again rather
+// than left cut short); no error when it was. An existing link of that name
+// is replaced by a new file, never written through.
+std::error_code WriteWholeFile(const std::string& path, std::string_view content);
+
+// The short (8.3) form of an existing path, as Windows gives it; when only
+// the last name is missing, the short form of its folder followed by that
+// name. Empty when the system gives none, and always on POSIX, which has no
+// short names.
+std::string ShortPathName(const std::string& path);
+
+// The process's working directory as typed text, without a trailing
+// separator except at a root; "." (which still names it) when the system
+// cannot give its path, or (on Windows) cannot give it as exact UTF-8.
+std::string CurrentDirectory();
+
+// The system's own words for an error these functions gave (on Windows in
+// the user's language), without a closing full stop.
+std::string ErrorText(const std::error_code& error);
+
+}  // namespace quillfern::platform

@@ -1,0 +1,205 @@
+// Files and folders on Win32, through the wide forms of the calls: a path
+// comes in as UTF-8 and is converted to UTF-16 at each call, so every
+// character names itself and a separator test never meets a byte of a
+// double-byte character.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/win32/scoped.h"
+#include "platform/win32/utf16.h"
+
+namespace quillfern::platform {
+
+const char kPathDelimiter = '\\';
+
+namespace {
+
+using win32::ScopedErrorMode;
+using win32::ScopedFile;
+using win32::ScopedFind;
+using win32::ScopedLocalMemory;
+
+std::error_code SystemError(DWORD code) { return {static_cast<int>(code), std::system_category()}; }
+
+// The error of the call that just failed on this thread. A failure that
+// left no code of its own is still a failure.
+std::error_code LastError() {
+  const DWORD code = ::GetLastError();
+  return SystemError(code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE);
+}
+
+// Opens Path for writing from its first byte, without sharing, creating it
+// when missing. An existing entry that is a link (a reparse point, or a file
+// with further hard links) is deleted and a new file made in its stead, so
+// the bytes never land in a file outside the folder. On failure the handle
+// is empty and Error says why.
+ScopedFile OpenForReplacing(const std::wstring& path, std::error_code& error) {
+  const auto createNew = [&] {
+    ScopedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) error = LastError();
+    return file;
+  };
+  ScopedFile existing(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!existing) {
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND) return createNew();
+    error = SystemError(code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE);
+    return ScopedFile();
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(existing.get(), &info)) {
+    error = LastError();
+    return ScopedFile();
+  }
+  const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || info.nNumberOfLinks > 1;
+  if (!link) {
+    if (::SetEndOfFile(existing.get())) return existing;
+    error = LastError();
+    return ScopedFile();
+  }
+  existing.Reset();
+  if (!::DeleteFileW(path.c_str())) {
+    error = LastError();
+    return ScopedFile();
+  }
+  return createNew();
+}
+
+// Writes every byte of Content to File; the error when it cannot.
+std::error_code WriteAll(HANDLE file, std::string_view content) {
+  if (content.empty()) return {};
+  DWORD written = 0;
+  if (!::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr)) return LastError();
+  // A short write without an error of its own means the disk is full.
+  if (written != content.size()) return SystemError(ERROR_HANDLE_DISK_FULL);
+  return {};
+}
+
+// The short form of an existing Path in UTF-16; empty when there is none.
+std::wstring ShortForm(const std::wstring& path) {
+  std::wstring buffer(MAX_PATH + 1, L'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD n = ::GetShortPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) return buffer.substr(0, n);
+    buffer.assign(n, L'\0');  // n is the size it needs, terminator included
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string FolderPart(std::string_view path) {
+  // UTF-8 keeps '\' and ':' out of every multi-byte character.
+  const std::size_t end = path.find_last_of("\\:");
+  return end == std::string_view::npos ? std::string() : std::string(path.substr(0, end + 1));
+}
+
+bool IsVolumeRoot(std::string_view path) { return path.empty() || (path.size() == 2 && path[1] == ':'); }
+
+bool FolderExists(const std::string& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(Utf16FromUtf8(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FileExists(const std::string& path) {
+  if (path.empty()) return false;
+  WIN32_FIND_DATAW found{};
+  ScopedFind search(::FindFirstFileW(Utf16FromUtf8(path).c_str(), &found));
+  return search && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::error_code MakeFolder(const std::string& path) {
+  if (::CreateDirectoryW(Utf16FromUtf8(path).c_str(), nullptr)) return {};
+  return LastError();
+}
+
+bool IsFolderWriteProtected(const std::string& folder, std::error_code* reason) {
+  // A drive without a medium or a write-protected one answers with an
+  // error code instead of a system dialog.
+  const ScopedErrorMode quiet(SEM_FAILCRITICALERRORS);
+  std::wstring dir = Utf16FromUtf8(folder);
+  if (dir.empty() || dir.back() != L'\\') dir += L'\\';
+  // GetTempFileNameW takes a folder of at most MAX_PATH - 14 characters and
+  // writes up to MAX_PATH into the buffer; some implementations (Wine's)
+  // write past it for a longer folder instead of failing. So refuse such a
+  // folder here, and give the buffer room to spare.
+  wchar_t probe[2 * (MAX_PATH + 1)] = {};
+  std::error_code error;
+  if (dir.size() > MAX_PATH - 14) error = SystemError(ERROR_FILENAME_EXCED_RANGE);
+  else if (::GetTempFileNameW(dir.c_str(), L"RWRO", 0, probe) == 0) error = LastError();
+  else if (!::DeleteFileW(probe)) error = LastError();
+  else return false;
+  if (reason) *reason = error;
+  return true;
+}
+
+std::error_code WriteWholeFile(const std::string& path, std::string_view content) {
+  const std::wstring name = Utf16FromUtf8(path);
+  std::error_code error;
+  ScopedFile file = OpenForReplacing(name, error);
+  if (!file) return error;
+  error = WriteAll(file.get(), content);
+  if (!file.Reset() && !error) error = LastError();
+  // A file cut short must not be left looking like a finished one.
+  if (error) ::DeleteFileW(name.c_str());
+  return error;
+}
+
+std::string ShortPathName(const std::string& path) {
+  const std::wstring wide = Utf16FromUtf8(path);
+  if (wide.empty()) return {};
+  std::wstring shortForm = ShortForm(wide);
+  if (shortForm.empty()) {
+    // A folder that is not there yet keeps its name after its parent's short form.
+    const std::size_t cut = wide.find_last_of(L"\\:");
+    if (cut == std::wstring::npos || cut + 1 == wide.size() || wide[cut] != L'\\') return {};
+    const std::wstring parent = ShortForm(wide.substr(0, cut + 1));
+    if (parent.empty()) return {};
+    shortForm = parent + (parent.back() == L'\\' ? L"" : L"\\") + wide.substr(cut + 1);
+  }
+  return Utf8FromUtf16(shortForm);
+}
+
+std::wstring CurrentDirectoryUtf16() {
+  const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+  if (needed == 0) return {};
+  std::wstring folder(needed, L'\0');
+  const DWORD length = ::GetCurrentDirectoryW(needed, folder.data());
+  folder.resize(length < needed ? length : 0);
+  return folder;
+}
+
+std::string CurrentDirectory() {
+  const std::wstring folder = CurrentDirectoryUtf16();
+  std::string text = Utf8FromUtf16(folder);
+  // A name with a lone surrogate has no UTF-8 form: U+FFFD would name another folder.
+  if (folder.empty() || Utf16FromUtf8(text) != folder) return ".";
+  return text;
+}
+
+std::string ErrorText(const std::error_code& error) {
+  // The runtime's message() for a system error is not the system's own
+  // text in every C++ library; FormatMessageW is, in the user's language.
+  std::wstring wide;
+  if (error.category() == std::system_category()) {
+    ScopedLocalMemory text;
+    const DWORD n = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(error.value()), 0, reinterpret_cast<LPWSTR>(text.receive()), 0, nullptr);
+    if (text) wide.assign(static_cast<const wchar_t*>(text.get()), n);
+  }
+  std::string message = wide.empty() ? error.message() : Utf8FromUtf16(wide);
+  while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' ' ||
+                              message.back() == '.'))
+    message.pop_back();
+  if (message.empty()) message = "system error " + std::to_string(error.value());
+  return message;
+}
+
+}  // namespace quillfern::platform
