@@ -173,11 +173,11 @@ TEST(Cli, AFixedClassIdAndMomentGiveTheSameBytesEveryRun) {
   EXPECT_EQ(Line(temp.path() / "A" / "Unit1.pas", 36),
             "  Class_AddInGUID: TGUID = '{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}';");
   EXPECT_EQ(Line(temp.path() / "A" / "Readme.txt", 1),
-            "Generated on " + platform::DateTimeText({2023, 11, 14, 22, 13, 20}) + " by \"Quillfern 1.0\"");
+            "Generated on " + quillfern::testing::ReadmeDate({2023, 11, 14, 22, 13, 20}, 1252) + " by \"Quillfern 1.0\"");
   // Midnight UTC shows the date alone.
   ASSERT_EQ(RunCliWith({"-o", temp / "midnight"}, "1699920000").status, 0);
   EXPECT_EQ(Line(temp.path() / "midnight" / "Readme.txt", 1),
-            "Generated on " + platform::DateTimeText({2023, 11, 14, 0, 0, 0}) + " by \"Quillfern 1.0\"");
+            "Generated on " + quillfern::testing::ReadmeDate({2023, 11, 14, 0, 0, 0}, 1252) + " by \"Quillfern 1.0\"");
 }
 
 // Text goes into the files in the chosen Windows code page, exactly, or is

@@ -1,5 +1,6 @@
 #include "generator/project_files.h"
 
+#include <cstdio>
 #include <initializer_list>
 #include <utility>
 
@@ -152,8 +153,19 @@ ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHo
             ".\r\nAdd it to the search path by hand: Project | Options | Directories/Conditionals.");
   }
   // Taken after the warning so the read-me shows when the files were made.
-  values.DateText = platform::DateTimeText(fixed.Moment ? UtcDateTime(*fixed.Moment) : platform::Now());
+  const platform::LocalDateTime when = fixed.Moment ? UtcDateTime(*fixed.Moment) : platform::Now();
+  values.DateText = DateInCodePage(platform::DateTimeText(when), when, codePage);
   return ComposeProjectFiles(settings, values);
+}
+
+std::string DateInCodePage(const std::string& regional, const platform::LocalDateTime& when, unsigned codePage) {
+  platform::Conversion c = platform::ToCodePage(regional, codePage);
+  if (c.result == platform::Conversion::Result::Exact && !regional.empty()) return std::move(c.bytes);
+  char text[32];
+  const bool midnight = when.hour == 0 && when.minute == 0 && when.second == 0;
+  std::snprintf(text, sizeof text, midnight ? "%04d-%02d-%02d" : "%04d-%02d-%02d %02d:%02d:%02d", when.year,
+                when.month, when.day, when.hour, when.minute, when.second);
+  return text;
 }
 
 bool WriteFileSet(const ProjectFileSet& files, const std::string& folder, WriteFailure* failure) {

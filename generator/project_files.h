@@ -8,6 +8,7 @@
 
 #include "generator/machine_values.h"
 #include "generator/wizard_settings.h"
+#include "platform/date_time.h"
 
 namespace quillfern::generator {
 
@@ -47,6 +48,12 @@ ProjectFileSet ComposeProjectFiles(const WizardSettings& settings, const Project
 // template.
 ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHook& warn,
                                  const FixedMachineValues& fixed = {});
+
+// The read-me's date: Regional (the user's formats, UTF-8) in CodePage when
+// it can be written there exactly; otherwise, rather than a look-alike or a
+// mix of encodings, When as "YYYY-MM-DD hh:mm:ss" (the date alone at
+// midnight), which every code page holds.
+std::string DateInCodePage(const std::string& regional, const platform::LocalDateTime& when, unsigned codePage);
 
 // Which file stopped a write and why, for a front end that can say more
 // than the fixed message.

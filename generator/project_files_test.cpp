@@ -95,6 +95,26 @@ TEST(UtcDateTime, BreaksSecondsSince1970IntoTheGregorianCalendar) {
   }
 }
 
+// The read-me's date is in the files' code page or in figures every code
+// page holds: never UTF-8 bytes in a file of another code page.
+TEST(DateInCodePage, WritesTheRegionalTextWhereTheCodePageHoldsItAndFiguresElsewhere) {
+  const platform::LocalDateTime evening{2023, 11, 14, 22, 13, 20}, midnight{2023, 11, 14, 0, 0, 0};
+  const struct {
+    const char* regional;
+    platform::LocalDateTime when;
+    unsigned codePage;
+    const char* expected;
+  } cases[] = {
+      {"11/14/2023 10:13:20 PM", evening, 1252, "11/14/2023 10:13:20 PM"},
+      {u8"2023年11月14日", midnight, 932, "2023\x94\x4E" "11\x8C\x8E" "14\x93\xFA"},
+      {u8"2023年11月14日", midnight, 1252, "2023-11-14"},
+      {u8"14.11.2023 в 22:13:20", evening, 1252, "2023-11-14 22:13:20"},
+      {"\xFF not UTF-8", evening, 1252, "2023-11-14 22:13:20"},
+      {"", evening, 1252, "2023-11-14 22:13:20"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DateInCodePage(c.regional, c.when, c.codePage), c.expected) << c.regional;
+}
+
 TEST(WriteFileSet, WritesEveryByteAndReplacesExistingFiles) {
   TempFolder dir;
   quillfern::testing::WriteBytes(dir / "Install.bat", std::string(5000, 'x'));

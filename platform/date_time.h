@@ -14,9 +14,9 @@ struct LocalDateTime {
 LocalDateTime Now();
 
 // When as text in the user's formats: the short date, a blank and the long
-// time; the time is left out at midnight exactly. Windows gives it in the
-// system code page, POSIX in the locale's encoding. A part the system cannot
-// format is left empty.
+// time; the time is left out at midnight exactly. In UTF-8 (on POSIX: in
+// the encoding of the locale's time formats, which is UTF-8 on any current
+// system). A part the system cannot format is left empty.
 std::string DateTimeText(const LocalDateTime& when);
 
 }  // namespace quillfern::platform

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/date_time.h"
+#include "platform/win32/utf16.h"
 
 namespace quillfern::platform {
 
@@ -21,14 +22,16 @@ std::string DateTimeText(const LocalDateTime& when) {
   t.wHour = static_cast<WORD>(when.hour);
   t.wMinute = static_cast<WORD>(when.minute);
   t.wSecond = static_cast<WORD>(when.second);
-  char date[128] = {}, time[128] = {};
-  const int dn = ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, sizeof date);
-  std::string text(date, dn > 0 ? dn - 1 : 0);
+  // Wide: the user's formats may hold characters the system code page lacks
+  // (a Korean afternoon mark on a Western system).
+  wchar_t date[128] = {}, time[128] = {};
+  const int dn = ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, 128);
+  std::wstring text(date, dn > 0 ? dn - 1 : 0);
   if (when.hour != 0 || when.minute != 0 || when.second != 0) {
-    const int tn = ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &t, nullptr, time, sizeof time);
-    text += ' ' + std::string(time, tn > 0 ? tn - 1 : 0);
+    const int tn = ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &t, nullptr, time, 128);
+    text += L' ' + std::wstring(time, tn > 0 ? tn - 1 : 0);
   }
-  return text;
+  return Utf8FromUtf16(text);
 }
 
 }  // namespace quillfern::platform

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "catalogue/catalogue.h"
+#include "platform/date_time.h"
 #include "cli/cli.h"
 
 namespace quillfern::testing {
@@ -136,6 +137,10 @@ std::string Normalised(std::string bytes, const std::string& fileName, const std
   if (!hostPath.empty())
     for (std::size_t at; (at = bytes.find(hostPath)) != std::string::npos;) bytes.erase(at, hostPath.size());
   return bytes;
+}
+
+std::string ReadmeDate(const platform::LocalDateTime& when, unsigned codePage) {
+  return generator::DateInCodePage(platform::DateTimeText(when), when, codePage);
 }
 
 const generator::ProjectValues kFixedValues{"{11111111-2222-3333-4444-555555555555}", "C:\\Office\\EXCEL.EXE",

@@ -78,6 +78,9 @@ std::set<std::string> ProjectFileSet(const std::string& className);
 // marks, and every occurrence of HostPath (when given) removed.
 std::string Normalised(std::string bytes, const std::string& fileName, const std::string& hostPath = "");
 
+// The read-me's date for When as a generation in CodePage writes it.
+std::string ReadmeDate(const platform::LocalDateTime& when, unsigned codePage);
+
 // Machine values fixed in advance, so that a composed set's bytes are known.
 extern const generator::ProjectValues kFixedValues;
 

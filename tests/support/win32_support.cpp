@@ -102,13 +102,14 @@ bool AppPathKeyExists(const std::string& exeName) {
 }
 
 ScopedLocaleInfo::ScopedLocaleInfo(LCTYPE type, const std::string& value) : type_(type) {
-  char previous[128] = {};
-  const int n = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, type, previous, sizeof previous);
+  wchar_t previous[128] = {};
+  const int n = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, type, previous, 128);
   previous_.assign(previous, n > 0 ? static_cast<std::size_t>(n - 1) : 0);
-  EXPECT_TRUE(::SetLocaleInfoA(LOCALE_USER_DEFAULT, type, value.c_str())) << "locale setting " << type;
+  EXPECT_TRUE(::SetLocaleInfoW(LOCALE_USER_DEFAULT, type, platform::Utf16FromUtf8(value).c_str()))
+      << "locale setting " << type;
 }
 
-ScopedLocaleInfo::~ScopedLocaleInfo() { ::SetLocaleInfoA(LOCALE_USER_DEFAULT, type_, previous_.c_str()); }
+ScopedLocaleInfo::~ScopedLocaleInfo() { ::SetLocaleInfoW(LOCALE_USER_DEFAULT, type_, previous_.c_str()); }
 
 bool RunningUnderWine() {
   const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");

@@ -45,8 +45,8 @@ class ScopedAppPath {
 // True when the App Paths key for ExeName exists.
 bool AppPathKeyExists(const std::string& exeName);
 
-// Sets one of the user's regional settings (LOCALE_S...) while the owner
-// lives and puts the previous text back afterwards.
+// Sets one of the user's regional settings (LOCALE_S...) to Value (UTF-8)
+// while the owner lives and puts the previous text back afterwards.
 class ScopedLocaleInfo {
  public:
   ScopedLocaleInfo(LCTYPE type, const std::string& value);
@@ -56,7 +56,7 @@ class ScopedLocaleInfo {
 
  private:
   LCTYPE type_;
-  std::string previous_;
+  std::wstring previous_;
 };
 
 // True inside Wine (its ntdll exports wine_get_version).

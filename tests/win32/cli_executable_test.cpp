@@ -115,7 +115,7 @@ TEST(CliExecutable, AFixedClassIdAndMomentGiveTheSameBytesEveryRun) {
     EXPECT_TRUE(SameBytes(ReadBytes(temp / "A\\" + file), ReadBytes(temp / "B\\" + file))) << file;
   EXPECT_EQ(Occurrences(temp / "A", "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}"), 1u);
   EXPECT_EQ(CrLfLines(ReadBytes(temp / "A\\Readme.txt")).at(0),
-            "Generated on " + platform::DateTimeText({2023, 11, 14, 22, 13, 20}) + " by \"Quillfern 1.0\"");
+            "Generated on " + ReadmeDate({2023, 11, 14, 22, 13, 20}, ::GetACP()) + " by \"Quillfern 1.0\"");
 
   const ScopedSourceDateEpoch malformed("1.5");
   std::vector<std::string> into = args;
