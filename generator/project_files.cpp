@@ -53,6 +53,10 @@ TAddInUnit FromTemplate(const char* templateName, std::string fileName,
 
 }  // namespace
 
+std::string RootKeyIdentifier(const WizardSettings& settings) {
+  return settings.InstallForCurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+}
+
 ProjectFileSet ComposeProjectFiles(const WizardSettings& s, const ProjectValues& values) {
   const std::string& projectName = s.ClassName;
   const std::string unitName = "Unit1";
@@ -64,7 +68,7 @@ ProjectFileSet ComposeProjectFiles(const WizardSettings& s, const ProjectValues&
   const std::string version = catalogue::VersionText(s.TargetVersion);
   const std::string wrapperUnit =
       s.InterfaceUnitFile.substr(0, s.InterfaceUnitFile.size() < 4 ? 0 : s.InterfaceUnitFile.size() - 4);
-  const std::string rootKey = s.InstallForCurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+  const std::string rootKey = RootKeyIdentifier(s);
   const std::string loadBehavior = catalogue::BuildLoadBehavior(
       s.LoadConnected, s.LoadBootLoad, s.LoadDemandLoad, s.LoadConnectFirstTime);
   const std::string& host = values.HostPath;

@@ -34,6 +34,10 @@ struct ProjectValues {
   std::string DateText;    // when the read-me was built
 };
 
+// The registry root key the add-in unit registers under, as it names it:
+// "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
+std::string RootKeyIdentifier(const WizardSettings& settings);
+
 // The file set for these settings and machine values. Pure apart from
 // LoadTemplate, which throws for a missing template.
 ProjectFileSet ComposeProjectFiles(const WizardSettings& settings, const ProjectValues& values);

@@ -54,13 +54,13 @@ GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& writ
     view.FocusField(outcome.textProblem->field);
     return Refused(outcome, Outcome::Refusal::InvalidText);
   }
-  if (!IsValidIdentifier(settings.ClassName)) {
+  if (!IsValidIdentifier(settings.ClassName) || ClassNameBreaksProject(settings)) {
     OfferRevert(view, Question::RevertClassName,
                 "Class Name is not valid identifier.\rWould you like to revert it to default value?",
                 InputField::ClassName, catalogue::NewProjectDefaults(settings.TargetApp).ClassName);
     return Refused(outcome, Outcome::Refusal::InvalidClassName);
   }
-  if (!IsValidUnitFileName(settings.InterfaceUnitFile)) {
+  if (!IsValidUnitFileName(settings.InterfaceUnitFile) || InterfaceUnitBreaksProject(settings)) {
     OfferRevert(view, Question::RevertInterfaceUnit,
                 "Interface unit name is not valid.\rWould you like to revert it to default value?",
                 InputField::InterfaceUnit,

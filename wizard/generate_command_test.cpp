@@ -63,6 +63,51 @@ TEST(IsValidIdentifier, AcceptsNamesNearReservedWordsAndDirectives) {
   }
 }
 
+// Valid names that the project already uses, some only for a host, a hive
+// or a load behaviour, or for the other name; and the near misses beside
+// them, which build.
+TEST(NameChecks, RefuseNamesThatBreakTheProjectAndOnlyThose) {
+  const struct {
+    std::size_t app;
+    const char *className, *unit;
+    bool classBreaks, unitBreaks;
+    bool currentUser = true, connected = true, bootLoad = true;
+  } cases[] = {
+      {1, "ComServ", "ExcelXP.pas", true, false},        {1, "uNIT1", "ExcelXP.pas", true, false},
+      {1, "OfficeAddins", "ExcelXP.pas", true, false},   {1, "DllCanUnloadNow", "ExcelXP.pas", true, false},
+      {1, "GUID", "ExcelXP.pas", true, false},           {1, "comobject", "ExcelXP.pas", true, false},
+      {1, "OfficeAddinFactory", "ExcelXP.pas", true, false},
+      {1, "ExcelApplication", "ExcelXP.pas", true, false}, {5, "ExcelApplication", "WordXP.pas", false, false},
+      {1, "ExcelXP", "ExcelXP.pas", true, true},         {1, "ExcelAddin1", "excelADDIN1.pas", false, true},
+      {1, "ExcelXP", "ExcelXP.pa", false, false},        {1, "ExcelAddin1", "TExcelAddin1.pas", false, false},
+      {1, "System", "system.pas", true, true},           {1, "SysUtils", "Classes.pas", false, true},
+      {1, "Unit2", "Unit1.pas", false, true},            {1, "ComServer", "ComServ.pas", false, true},
+      {1, "ExcelAddin1", "ComServer.pas", false, true},
+      {1, "ExcelApplication1", "integer.pas", false, true}, {1, "ExcelAddin1", "_Application.pas", false, true},
+      {1, "ExcelAddin1", "TExcelApplication.pas", false, true}, {5, "WordAddin1", "TExcelApplication.pas", false, false},
+      {1, "ExcelAddin1", "oaExcel.pas", false, true},    {1, "ExcelAddin1", "oaWord.pas", false, false},
+      {1, "ExcelAddin1", "HKEY_CURRENT_USER.pas", false, true},
+      {1, "ExcelAddin1", "HKEY_LOCAL_MACHINE.pas", false, false},
+      {1, "ExcelAddin1", "HKEY_LOCAL_MACHINE.pas", false, true, false},
+      {1, "ExcelAddin1", "AddinLoadBootLoad.pas", false, true},
+      {1, "ExcelAddin1", "AddinLoadBootLoad.pas", false, false, true, true, false},
+      {1, "ExcelAddin1", "AddinLoadDisconnected.pas", false, false},
+      {1, "ExcelAddin1", "AddinLoadDisconnected.pas", false, true, true, false, false},
+      {1, "ExcelAddin1", "Class_AddInGUID.pas", false, false}, {1, "ExcelAddin1", "Create.pas", false, false},
+  };
+  for (const auto& c : cases) {
+    WizardSettings s = quillfern::testing::NewProjectSettings(c.app, 1);
+    s.ClassName = c.className;
+    s.InterfaceUnitFile = c.unit;
+    s.InstallForCurrentUser = c.currentUser;
+    s.LoadConnected = c.connected;
+    s.LoadBootLoad = c.bootLoad;
+    const std::string name = std::string(c.className) + " / " + c.unit;
+    EXPECT_EQ(ClassNameBreaksProject(s), c.classBreaks) << name;
+    EXPECT_EQ(IsValidUnitFileName(s.InterfaceUnitFile) && InterfaceUnitBreaksProject(s), c.unitBreaks) << name;
+  }
+}
+
 TEST(IsValidUnitFileName, NeedsAnIdentifierFollowedByPasAtTheOnlyPlaceItStands) {
   const std::pair<const char*, bool> cases[] = {
       {"Excel2000.pas", true},      {"excel2000.PAS", true},    {"a.pas", true},
@@ -156,6 +201,17 @@ TEST_F(GenerateCommand, AnInvalidNameIsOfferedItsDefaultAndTakesTheFocus) {
        {std::string(kRevertUnit) + " -> Yes", "set Interface unit ExcelXP.pas", "focus Interface unit"},
        Refusal::InvalidInterfaceUnit},
       {1, "ExcelAddin1", "Excel 2000.pas", false, {std::string(kRevertUnit) + " -> No", "focus Interface unit"},
+       Refusal::InvalidInterfaceUnit},
+      // Names that break the project are asked about the same way; a clash
+      // of the two names falls to whichever reverting settles.
+      {1, "ExcelApplication", "ExcelXP.pas", true,
+       {std::string(kRevertClass) + " -> Yes", "set Class Name ExcelAddin1", "focus Class Name"},
+       Refusal::InvalidClassName},
+      {1, "ExcelXP", "ExcelXP.pas", true,
+       {std::string(kRevertClass) + " -> Yes", "set Class Name ExcelAddin1", "focus Class Name"},
+       Refusal::InvalidClassName},
+      {1, "ExcelAddin1", "ExcelAddin1.pas", true,
+       {std::string(kRevertUnit) + " -> Yes", "set Interface unit ExcelXP.pas", "focus Interface unit"},
        Refusal::InvalidInterfaceUnit},
   };
   for (const auto& c : cases) {

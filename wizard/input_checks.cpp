@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "generator/project_files.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
@@ -39,6 +40,57 @@ constexpr std::array<std::string_view, 65> kReservedWords = {
 bool IsReservedWord(std::string_view name) {
   return std::binary_search(kReservedWords.begin(), kReservedWords.end(),
                             std::string_view(platform::AsciiLower(name)));
+}
+
+// The names a generated project takes from elsewhere. The project source
+// ("library <class name>;") uses ComServ and Unit1 and exports ComServ's
+// four routines: a library named like one of them no longer finds it. One
+// named like a unit compiled with the project (OfficeAddins, the interface
+// unit) writes its object file over that unit's. (Windows' file names
+// ignore case; where they do not, that clash shows in the same case only.)
+constexpr std::string_view kProjectSourceNames[] = {
+    "ComServ", "Unit1", "OfficeAddins", "DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer",
+    "DllUnregisterServer"};
+// Units the add-in unit uses, and itself: no unit can be used twice.
+constexpr std::string_view kAddInUnitUses[] = {"System", "Windows", "Classes", "ComObj", "ActiveX",
+                                               "SysUtils", "OfficeAddins", "ComServ", "Unit1"};
+// What the add-in unit looks up in the units it uses, whatever the
+// settings. A used unit of one of these names hides it there (the unit's
+// name is found first), and so does the add-in's own class type.
+constexpr std::string_view kAddInUnitLookups[] = {
+    "TGUID", "TComObject", "TOfficeAddinFactory", "IDispatch", "IDTExtensibility2", "Integer",
+    "HResult", "Pointer", "Word", "PSafeArray", "ext_ConnectMode", "ext_DisconnectMode", "_Application",
+    "S_OK", "E_NOTIMPL", "FreeAndNil", "ComServer"};
+
+bool SameName(std::string_view a, std::string_view b) { return platform::AsciiLower(a) == platform::AsciiLower(b); }
+
+template <typename Names>
+bool AnySameName(const Names& names, std::string_view name) {
+  return std::any_of(std::begin(names), std::end(names), [&](std::string_view n) { return SameName(n, name); });
+}
+
+// Those lookups with the ones that follow from the settings: the host's
+// wrapper class and kind, the registry root key and the load-behaviour
+// names, as the add-in unit writes them.
+std::vector<std::string> AddInUnitLookups(const WizardSettings& s) {
+  std::vector<std::string> names(std::begin(kAddInUnitLookups), std::end(kAddInUnitLookups));
+  const auto& app = catalogue::App(s.TargetApp);
+  names.emplace_back(app.WrapperClassName);
+  names.emplace_back(app.OfficeAppKind);
+  names.push_back(generator::RootKeyIdentifier(s));
+  const std::string load =
+      catalogue::BuildLoadBehavior(s.LoadConnected, s.LoadBootLoad, s.LoadDemandLoad, s.LoadConnectFirstTime);
+  for (std::size_t start = 0, end; start < load.size(); start = end + 1) {
+    end = std::min(load.find(' ', start), load.size());
+    if (load.compare(start, end - start, "or") != 0) names.push_back(load.substr(start, end - start));
+  }
+  return names;
+}
+
+// The interface unit's name: its file name less ".pas".
+std::string_view UnitName(const WizardSettings& s) {
+  const std::string_view file = s.InterfaceUnitFile;
+  return file.substr(0, file.size() < 4 ? 0 : file.size() - 4);
 }
 
 // A text in a single-quoted literal: each quote is written twice.
@@ -233,6 +285,20 @@ bool IsValidUnitFileName(std::string_view name) {
   const std::size_t pos = platform::AsciiUpper(name).find(".PAS");
   if (pos == std::string::npos || pos == 0 || pos != name.size() - 4) return false;
   return IsValidIdentifier(name.substr(0, pos));
+}
+
+bool ClassNameBreaksProject(const WizardSettings& s) {
+  const std::string& name = s.ClassName;
+  if (AnySameName(kProjectSourceNames, name) || AnySameName(AddInUnitLookups(s), "T" + name)) return true;
+  // Reverting to the default must settle a clash with the interface unit,
+  // so with the default class name it is the unit that is refused.
+  return IsValidUnitFileName(s.InterfaceUnitFile) && SameName(name, UnitName(s)) &&
+         name != catalogue::DefaultClassName(s.TargetApp);
+}
+
+bool InterfaceUnitBreaksProject(const WizardSettings& s) {
+  const std::string_view name = UnitName(s);
+  return AnySameName(kAddInUnitUses, name) || AnySameName(AddInUnitLookups(s), name) || SameName(name, s.ClassName);
 }
 
 }  // namespace quillfern::wizard

@@ -70,4 +70,19 @@ bool IsValidIdentifier(std::string_view name);
 // ".pas" occurs, before it a valid identifier.
 bool IsValidUnitFileName(std::string_view name);
 
+// A valid class name that still breaks the project of Settings, in any
+// letter case: the name of a unit the project source uses or compiles, or
+// of a routine it exports; a name whose class type (T + the name) hides one
+// the add-in unit uses (the selected host's wrapper class among them); or
+// the interface unit's name, unless the class name is the host's default
+// (then the interface unit is the one to change, see below).
+bool ClassNameBreaksProject(const generator::WizardSettings& settings);
+
+// A valid interface unit file name whose unit breaks the add-in unit of
+// Settings, in any letter case: a unit the add-in unit already uses (or
+// itself), a name it takes from those units (a type, constant or routine,
+// with those that follow from the host, the hive and the load behaviour),
+// or the class name.
+bool InterfaceUnitBreaksProject(const generator::WizardSettings& settings);
+
 }  // namespace quillfern::wizard
