@@ -1,6 +1,7 @@
 #include "support/wizard_driver.h"
 
 #include <gtest/gtest.h>
+#include <psapi.h>
 
 #include <fstream>
 #include <thread>
@@ -238,6 +239,27 @@ HWND Wizard::WaitForMessageWindow(HWND owner) const {
     return found != nullptr;
   });
   return found;
+}
+
+bool Wizard::Dismiss(const std::string& title, int command) const {
+  HWND found = nullptr;
+  const auto fast = 1ms;
+  WaitUntil(
+      [&] {
+        for (HWND w : OtherWindows())
+          if (::GetWindow(w, GW_OWNER) == window_ && ClassOf(w) == "#32770") found = w;
+        return found != nullptr;
+      },
+      20s, fast);
+  if (!found || WindowTextOf(found) != title) return false;
+  ::PostMessageA(found, WM_COMMAND, static_cast<WPARAM>(command), 0);
+  return WaitUntil([&] { return !::IsWindow(found); }, 20s, fast);
+}
+
+std::size_t Wizard::CommittedMemory() const {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  return ::GetProcessMemoryInfo(process_.hProcess, &counters, sizeof counters) ? counters.PagefileUsage : 0;
 }
 
 DWORD Wizard::WaitForExit(std::chrono::milliseconds timeout) {

@@ -77,6 +77,15 @@ class Wizard {
   // Every visible top-level window of the program other than the wizard.
   std::set<HWND> OtherWindows() const;
 
+  // Closes the program's next message dialog, which must be titled Title,
+  // as its button Command would, and returns once it is gone: quickly, for
+  // many in a row. False when no such dialog came or it stayed.
+  bool Dismiss(const std::string& title, int command) const;
+
+  // The program's committed memory in bytes (what Windows calls its page
+  // file usage; Wine reports no private usage).
+  std::size_t CommittedMemory() const;
+
   // Waits for the program to end; its exit status, or STILL_ACTIVE.
   DWORD WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
   bool Running() const;

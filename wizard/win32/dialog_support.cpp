@@ -51,20 +51,20 @@ std::string WithCrLf(const std::string& text) {
   return out;
 }
 
-std::string WindowText(HWND window) {
-  const int length = ::GetWindowTextLengthA(window);
+std::wstring WindowText(HWND window) {
+  const int length = ::GetWindowTextLengthW(window);
   if (length <= 0) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int copied = ::GetWindowTextA(window, text.data(), length + 1);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = ::GetWindowTextW(window, text.data(), length + 1);
   text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
   return text;
 }
 
-SIZE WrappedTextSize(HWND window, HGDIOBJ font, const std::string& text, int width) {
+SIZE WrappedTextSize(HWND window, HGDIOBJ font, std::wstring_view text, int width) {
   RECT box{0, 0, width, 0};
   const ScopedWindowDc dc = GetWindowDc(window);
   const ScopedSelection selected = SelectInto(dc.get().dc, font);
-  ::DrawTextA(dc.get().dc, text.c_str(), static_cast<int>(text.size()), &box,
+  ::DrawTextW(dc.get().dc, text.data(), static_cast<int>(text.size()), &box,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
   return {box.right - box.left, box.bottom - box.top};
 }

@@ -8,6 +8,7 @@
 #include <oleacc.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/scoped.h"
@@ -84,11 +85,11 @@ ScopedGdiObject CreateDialogFont(int dpi);
 std::string WithCrLf(const std::string& text);
 
 // The text of a window, whatever its length.
-std::string WindowText(HWND window);
+std::wstring WindowText(HWND window);
 
 // The room Text takes on Window's device context in Font when its lines
 // break at Width, as a static control draws it.
-SIZE WrappedTextSize(HWND window, HGDIOBJ font, const std::string& text, int width);
+SIZE WrappedTextSize(HWND window, HGDIOBJ font, std::wstring_view text, int width);
 
 // Puts back the working directory that was current when it was made. The
 // common file dialogs make the folder of the chosen file the working

@@ -53,7 +53,7 @@ void FitClosedHeight(HWND list, int height) {
 // as it can, and then heightens, down to Bottom (both in its parent's
 // coordinates). Never smaller than the layout.
 void GrowToText(HWND label, HGDIOBJ font, int right, int bottom) {
-  const std::string text = WindowText(label);
+  const std::wstring text = WindowText(label);
   RECT has{};
   ::GetWindowRect(label, &has);
   ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&has), 2);
@@ -64,16 +64,6 @@ void GrowToText(HWND label, HGDIOBJ font, int right, int bottom) {
   const SIZE wide = WrappedTextSize(label, font, text, roomWidth);
   ::SetWindowPos(label, nullptr, 0, 0, std::clamp<int>(wide.cx, width, roomWidth),
                  std::clamp<int>(wide.cy, height, roomHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// The text of a window in UTF-16, as a Unicode window holds it.
-std::wstring WideText(HWND window) {
-  const int length = ::GetWindowTextLengthW(window);
-  if (length <= 0) return {};
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = ::GetWindowTextW(window, text.data(), length + 1);
-  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-  return text;
 }
 
 ControlId FieldControl(InputField field) {
@@ -387,7 +377,7 @@ void TfrmNewOfficeAddIn::btnOkClick() { RunGenerateCommand(*this); }
 
 void TfrmNewOfficeAddIn::ShowUnexpectedError(const std::string& message) noexcept {
   try {
-    ::MessageBoxA(hwnd_, UnexpectedErrorText(message).c_str(), applicationTitle_.c_str(),
+    ::MessageBoxW(hwnd_, platform::Utf16FromUtf8(UnexpectedErrorText(message)).c_str(), applicationTitle_.c_str(),
                   MB_OK | MB_ICONERROR);
   } catch (...) {
     // Nothing is left to tell the user with.
@@ -414,7 +404,7 @@ WizardSettings TfrmNewOfficeAddIn::ReadSettings() {
   return settings;
 }
 
-std::string TfrmNewOfficeAddIn::Text(ControlId id) const { return platform::Utf8FromUtf16(WideText(Item(id))); }
+std::string TfrmNewOfficeAddIn::Text(ControlId id) const { return platform::Utf8FromUtf16(WindowText(Item(id))); }
 
 void TfrmNewOfficeAddIn::SetText(ControlId id, const std::string& text) {
   ::SetWindowTextW(Item(id), platform::Utf16FromUtf8(text).c_str());
@@ -437,7 +427,8 @@ void TfrmNewOfficeAddIn::ShowInformation(const std::string& text) {
 }
 
 void TfrmNewOfficeAddIn::ShowWarning(const std::string& title, const std::string& text) {
-  ::MessageBoxA(hwnd_, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+  ::MessageBoxW(hwnd_, platform::Utf16FromUtf8(text).c_str(), platform::Utf16FromUtf8(title).c_str(),
+                MB_OK | MB_ICONWARNING);
 }
 
 // --- helpers ---

@@ -102,7 +102,7 @@ class TfrmNewOfficeAddIn final : public GenerateView {
   AccessibleNames accessibleNames_;
   HWND hwnd_ = nullptr;
   int modalResult_ = 0;
-  std::string applicationTitle_;
+  std::wstring applicationTitle_;
   OpenDialog OpenDlg;
 };
 
