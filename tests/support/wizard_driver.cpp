@@ -25,7 +25,8 @@ struct MemoryDcTraits {
 };
 using ScopedMemoryDc = platform::Scoped<MemoryDcTraits>;
 
-// The pixels of a Width x Height bitmap after Draw has drawn on it.
+}  // namespace
+
 Capture Drawn(int width, int height, const std::function<bool(HDC)>& draw) {
   Capture capture;
   if (width <= 0 || height <= 0) return capture;
@@ -48,6 +49,8 @@ Capture Drawn(int width, int height, const std::function<bool(HDC)>& draw) {
   for (int i = 0; i < width * height; ++i, pixel += 4) capture.pixels.push_back(RGB(pixel[2], pixel[1], pixel[0]));
   return capture;
 }
+
+namespace {
 
 // Icon as the system draws it on the dialog face colour, pixel by pixel.
 std::vector<COLORREF> DrawnIcon(HICON icon, int size) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -104,6 +105,9 @@ struct Capture {
   COLORREF at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 Capture CaptureScreen(const RECT& area);
+// The pixels of a Width x Height bitmap after Draw has drawn on it; empty
+// when Draw returns false.
+Capture Drawn(int width, int height, const std::function<bool(HDC)>& draw);
 // The same, once the pixels have stopped changing (the windows there are
 // painted); what is there after a few seconds otherwise.
 Capture StableCapture(const RECT& area);

@@ -17,7 +17,7 @@ struct Button {
 };
 
 struct Request {
-  HFONT font;
+  const DialogFont& font;
   int dpi;
   MessageKind kind;
   std::wstring text;
@@ -64,7 +64,7 @@ HWND AddControl(HWND dialog, const wchar_t* windowClass, const wchar_t* text, DW
 // (Wine's) never give back, a few dozen bytes for every message shown.
 LRESULT CALLBACK PaintInDialogFont(HWND text, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR font) {
-  const auto dialogFont = reinterpret_cast<HFONT>(font);
+  const HGDIOBJ dialogFont = reinterpret_cast<const DialogFont*>(font)->font.get();
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT paint{};
@@ -119,10 +119,11 @@ void Build(HWND dialog, const Request& request) {
   const int textLeft = marginX + iconSize + gap;
   const HWND text = AddControl(dialog, L"STATIC", request.text.c_str(), SS_LEFT | SS_NOPREFIX, kMessageTextId,
                                {textLeft, marginY, textLeft + textSize.cx, marginY + textSize.cy});
-  ::SetWindowSubclass(text, &PaintInDialogFont, 0, reinterpret_cast<DWORD_PTR>(request.font));
+  ::SetWindowSubclass(text, &PaintInDialogFont, 0, reinterpret_cast<DWORD_PTR>(&request.font));
 
   const std::vector<Button> buttons = Buttons(request.kind);
-  const int buttonWidth = px(75), buttonHeight = px(23), buttonGap = px(8);
+  const int buttonWidth = px(75), buttonHeight = px(23) + ExtraLineHeight(request.font, request.dpi);
+  const int buttonGap = px(8);
   const int rowWidth = static_cast<int>(buttons.size()) * (buttonWidth + buttonGap) - buttonGap;
   const int clientWidth = std::max(textLeft + textSize.cx + marginX, rowWidth + 2 * marginX);
   const int rowTop = marginY + std::max(iconSize, textSize.cy) + gap;
@@ -131,7 +132,7 @@ void Build(HWND dialog, const Request& request) {
     const DWORD kindStyle = i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
     const HWND button = AddControl(dialog, L"BUTTON", buttons[i].caption, WS_TABSTOP | WS_GROUP | kindStyle,
                                    buttons[i].id, {left, rowTop, left + buttonWidth, rowTop + buttonHeight});
-    ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(request.font), FALSE);
+    ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(request.font.font.get()), FALSE);
     left += buttonWidth + buttonGap;
   }
 
@@ -167,7 +168,7 @@ INT_PTR CALLBACK MessageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-int ShowMessageDialog(HWND owner, HFONT font, int dpi, MessageKind kind, const std::string& text,
+int ShowMessageDialog(HWND owner, const DialogFont& font, int dpi, MessageKind kind, const std::string& text,
                       POINT topLeft) {
   const Request request{font, dpi, kind, platform::Utf16FromUtf8(WithCrLf(text)), topLeft};
   const std::vector<DWORD> frame =

@@ -31,7 +31,7 @@ constexpr int kMessageTextId = 21;
 // information ("Information") returns IDOK. Text is UTF-8; a CR in it
 // breaks the line.
 // Returns 0 when the dialog could not be shown.
-int ShowMessageDialog(HWND owner, HFONT font, int dpi, MessageKind kind, const std::string& text,
+int ShowMessageDialog(HWND owner, const DialogFont& font, int dpi, MessageKind kind, const std::string& text,
                       POINT topLeft);
 
 }  // namespace quillfern::wizard::win32
