@@ -76,19 +76,12 @@ class ScopedWineDpi {
   bool had_ = false;
 };
 
-// The room Label's text needs in the dialog's font at Dpi, its lines broken
+// The room Label's text needs in the layout's font at Dpi, its lines broken
 // at the label's width as the label breaks them.
 SIZE TextSize(HWND label, int dpi) {
-  const ScopedGdiObject font = CreateDialogFont(dpi);
-  const std::string text = WindowTextOf(label);
   RECT client{};
   ::GetClientRect(label, &client);
-  RECT needed{0, 0, client.right, 0};
-  const ScopedWindowDc dc = GetWindowDc(nullptr);  // the screen's
-  const ScopedSelection selected = SelectInto(dc.get().dc, font.get());
-  ::DrawTextA(dc.get().dc, text.c_str(), static_cast<int>(text.size()), &needed,
-              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-  return {needed.right, needed.bottom};
+  return WrappedTextSize(nullptr, {CreateDialogFont(dpi)}, platform::Utf16FromUtf8(WindowTextOf(label)), client.right);
 }
 
 bool Inside(const RECT& inner, const RECT& outer) {
@@ -148,6 +141,75 @@ TEST(WizardAtAnotherResolution, ScalesEveryPositionAndSizeAndEveryLabelFitsItsTe
     Wizard wizard(work.str());
     ASSERT_TRUE(wizard.window());
     ExpectLaidOut(wizard, dpi);
+  }
+}
+
+bool IsGroupBox(const ControlLayout& control) {
+  return std::string(control.windowClass) == "BUTTON" && (control.style & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// Two rectangles share more than a line of Tolerance pixels.
+bool Overlap(const RECT& a, const RECT& b, int tolerance) {
+  return std::min(a.right, b.right) - std::max(a.left, b.left) > 0 &&
+         std::min(a.bottom, b.bottom) - std::max(a.top, b.top) > tolerance;
+}
+
+// Controls laid out as Frame gives them in a client area of Client: each
+// group box and push button inside the client area, each other control
+// inside its group box's frame and below its caption line (Line high), no
+// two overlapping (but for the table's own one-pixel overlaps at Dpi), and
+// each input named by a label right of it.
+void ExpectInsideAndApart(const std::function<RECT(ControlId)>& frame, const RECT& client, int line, int dpi) {
+  for (const ControlLayout& control : kLayout) {
+    SCOPED_TRACE(std::string(control.name));
+    const RECT at = frame(control.id);
+    RECT room = client;
+    if (control.parent != kNoParent) {
+      const RECT box = frame(control.parent);
+      room = {box.left + 2, box.top + line, box.right - 2, box.bottom - 2};
+    }
+    EXPECT_TRUE(Inside(at, room)) << Describe(at) << " in " << Describe(room);
+    for (const ControlLayout& other : kLayout) {
+      if (&other < &control && other.parent == control.parent) {
+        EXPECT_FALSE(Overlap(at, frame(other.id), Scale(1, dpi))) << "and " << other.name;
+      }
+    }
+  }
+  for (const LabelOf& pair : kLabels)
+    EXPECT_LT(frame(pair.label).right, frame(pair.input).left) << LayoutOf(pair.label).name;
+}
+
+// The layout grown for a font with taller lines and wider letters than the
+// table's, as a system's message font can have (Yu Gothic UI's lines are 16
+// pixels, not 13): every label fits its text, every edit box, list and button
+// keeps the room around its line that the table gives it, and the controls
+// stay inside and apart.
+TEST(WizardLayout, GrowsForATallerWiderFontAndKeepsEverythingInsideAndApart) {
+  for (const int dpi : {96, 144}) {
+    for (const int extra : {0, 6}) {
+      SCOPED_TRACE(std::to_string(dpi) + " DPI, lines " + std::to_string(extra) + " pixels taller");
+      const int line = Scale(kLayoutTextHeight, dpi) + extra, letter = Scale(7, dpi);
+      const auto measure = [&](std::string_view text, int width) {
+        // Whole letters to a line: as many lines as the text needs.
+        const int perLine = std::max(1, width / letter), letters = static_cast<int>(text.size());
+        return SIZE{std::min(letters, perLine) * letter, (letters + perLine - 1) / perLine * line};
+      };
+      const Placement placed = Arrange(dpi, extra, measure);
+      EXPECT_EQ(placed.clientWidth, Scale(kClientWidth, dpi));
+      for (const ControlLayout& control : kLayout) {
+        SCOPED_TRACE(std::string(control.name));
+        const RECT frame = placed.Of(control.id);
+        if (control.growsToText) {
+          const SIZE needed = measure(control.caption, frame.right - frame.left);
+          EXPECT_LE(needed.cx, frame.right - frame.left);
+          EXPECT_LE(needed.cy, frame.bottom - frame.top);
+        } else if (!IsGroupBox(control)) {
+          EXPECT_GE(frame.bottom - frame.top, Scale(control.height, dpi) + extra);
+        }
+      }
+      ExpectInsideAndApart([&](ControlId id) { return placed.Of(id); },
+                           {0, 0, placed.clientWidth, placed.clientHeight}, line, dpi);
+    }
   }
 }
 
@@ -599,6 +661,123 @@ TEST_F(WizardTest, SavesAScreenshotOfTheDialogAfterStart) {
   EXPECT_NE(std::count(shot.pixels.begin(), shot.pixels.end(), shot.pixels.front()),
             static_cast<std::ptrdiff_t>(shot.pixels.size()));
   EXPECT_TRUE(SaveBmp(shot, QUILLFERN_SCREENSHOT)) << QUILLFERN_SCREENSHOT;
+}
+
+// --- a double-byte system code page ---
+// These run where the system code page is double-byte: ctest runs them again
+// under Wine with a Japanese and with a Traditional Chinese locale.
+
+bool DoubleByteSystem() {
+  CPINFO info{};
+  return ::GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 2;
+}
+
+// Whether A and B show the same thing: the same pixels where they overlap.
+bool LookAlike(const Capture& a, const Capture& b) {
+  for (int y = 0; y < std::min(a.height, b.height); ++y)
+    for (int x = 0; x < std::min(a.width, b.width); ++x)
+      if (a.at(x, y) != b.at(x, y)) return false;
+  return true;
+}
+
+// Whether the capture holds anything but Background.
+bool HasInk(const Capture& c, COLORREF background) {
+  return std::any_of(c.pixels.begin(), c.pixels.end(), [&](COLORREF p) { return p != background; });
+}
+
+// Character Index of an edit box's text on the screen: from its left edge
+// to the next character's, LineHeight high.
+Capture CharacterCell(const Wizard& wizard, int box, int index, int lineHeight) {
+  const auto at = [&](int i) {
+    const LRESULT position = ::SendMessageW(wizard.Control(box), EM_POSFROMCHAR, static_cast<WPARAM>(i), 0);
+    POINT p{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    ::ClientToScreen(wizard.Control(box), &p);
+    return p;
+  };
+  const POINT from = at(index), to = at(index + 1);
+  return StableCapture({from.x, from.y, to.x, from.y + lineHeight});
+}
+
+TEST(WizardInADoubleByteScript, ShowsTypedIdeographsAsThemselvesInEveryBox) {
+  if (!DoubleByteSystem()) GTEST_SKIP() << "the system code page is " << ::GetACP() << ", not a double-byte one";
+  const DialogFont font = ChooseDialogFont(ScreenDpi());  // as the wizard chooses it, on the same system
+  TempFolder work;
+  Wizard wizard(work.str());
+  ASSERT_TRUE(wizard.window());
+  // Three kanji (hanzi in Taiwan), a character no font has, and a blank
+  // where that one's cell ends.
+  const std::string typed = "\xE8\xA1\xA8\xE8\x83\xBD\xE8\xA8\xB1\xCD\xB8 ";
+  const COLORREF paper = ::GetSysColor(COLOR_WINDOW);
+  for (const int box : {edtFriendlyName, edtDescription, edtFolder}) {
+    SCOPED_TRACE(std::string(LayoutOf(static_cast<ControlId>(box)).name));
+    wizard.SetText(box, typed);
+    std::vector<Capture> cells;
+    for (int i = 0; i < 4; ++i) cells.push_back(CharacterCell(wizard, box, i, font.textHeight));
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_TRUE(HasInk(cells[i], paper)) << "character " << i << " is not drawn";
+      EXPECT_FALSE(LookAlike(cells[i], cells[3])) << "character " << i << " is drawn as a missing one";
+      EXPECT_FALSE(LookAlike(cells[i], cells[(i + 1) % 3])) << "characters " << i << " and the next look alike";
+    }
+  }
+  std::string shot = QUILLFERN_SCREENSHOT;
+  shot.insert(shot.size() - 4, "-" + std::to_string(::GetACP()));
+  EXPECT_TRUE(SaveBmp(StableCapture(FrameOf(wizard.window())), shot)) << shot;
+}
+
+// Whether Text, drawn in Font (its lines broken at Width, as a label breaks
+// them, when Wrap), puts ink outside Width x Height: a letter there is cut.
+bool InkOutside(const DialogFont& font, const std::string& text, int width, int height, bool wrap) {
+  const std::wstring wide = platform::Utf16FromUtf8(text);
+  const int margin = 16;
+  const Capture drawn = Drawn(width + margin, height + margin, [&](HDC dc) {
+    RECT all{0, 0, width + margin, height + margin};
+    ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    const ScopedSelection selected = SelectInto(dc, font.font.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    RECT box{0, 0, width, height};
+    return ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &box,
+                       (wrap ? DT_WORDBREAK : DT_SINGLELINE) | DT_NOPREFIX | DT_EXPANDTABS | DT_NOCLIP) != 0;
+  });
+  for (int y = 0; y < drawn.height; ++y)
+    for (int x = 0; x < drawn.width; ++x)
+      if ((x >= width || y >= height) && drawn.at(x, y) != RGB(255, 255, 255)) return true;
+  return drawn.pixels.empty();
+}
+
+// Whether a control cuts off some of its text: a label's letters must lie
+// inside it, a button's caption inside its frame (and beside the box of a
+// check box or radio button), a group box's caption between its corners; an
+// edit box or list must be as tall as a line of text.
+bool Cuts(const Wizard& wizard, const ControlLayout& control, const DialogFont& font, int dpi) {
+  const RECT frame = wizard.ClientRect(control.id);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  const std::string kind = control.windowClass;
+  if (kind == "STATIC") return InkOutside(font, control.caption, width, height, true);
+  if (kind == "EDIT" || kind == "COMBOBOX") {
+    RECT client{};
+    ::GetClientRect(wizard.Control(control.id), &client);
+    return client.bottom < font.textHeight;
+  }
+  const LONG_PTR type = control.style & BS_TYPEMASK;
+  if (type == BS_GROUPBOX) return InkOutside(font, control.caption, width - Scale(16, dpi), height, false);
+  if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
+    return InkOutside(font, control.caption, width - Scale(4, dpi), height - Scale(4, dpi), false);
+  const int box = ::GetSystemMetrics(SM_CXMENUCHECK) + Scale(4, dpi);
+  return InkOutside(font, control.caption, width - box, height - Scale(2, dpi), false);
+}
+
+TEST(WizardInADoubleByteScript, CutsOffNoTextAndKeepsEveryControlInsideItsBoxAndTheDialog) {
+  if (!DoubleByteSystem()) GTEST_SKIP() << "the system code page is " << ::GetACP() << ", not a double-byte one";
+  ::SetProcessDPIAware();
+  const int dpi = ScreenDpi();
+  const DialogFont font = ChooseDialogFont(dpi);
+  TempFolder work;
+  Wizard wizard(work.str());
+  ASSERT_TRUE(wizard.window());
+  for (const ControlLayout& control : kLayout) EXPECT_FALSE(Cuts(wizard, control, font, dpi)) << control.name;
+  RECT client{};
+  ::GetClientRect(wizard.window(), &client);
+  ExpectInsideAndApart([&](ControlId id) { return wizard.ClientRect(id); }, client, font.textHeight, dpi);
 }
 
 // --- the program file ---

@@ -1,7 +1,10 @@
 // Every way the Generate button can end, from the user's side: the questions
 // and notices with their exact words, titles, icons, buttons and places, the
 // answers, where the focus lands, and the files on disk afterwards.
+#include <thread>
+
 #include "support/wizard_driver.h"
+#include "wizard/win32/form.h"
 #include "wizard/win32/layout.h"
 
 namespace quillfern::testing {
@@ -286,6 +289,68 @@ TEST_F(GenerateTest, MessagesKeepTheirOffsetEvenOffTheScreen) {
   EXPECT_EQ(question.frame.left, right - 60 + 50) << Describe(question.frame);
   EXPECT_EQ(question.frame.top, bottom - 120 + 200) << Describe(question.frame);
   Give(Answer::Escape, question);
+}
+
+// The texts the Generate command hands its view are UTF-8 and may hold any
+// character (a refused one, a path the code page cannot hold): the message
+// dialogs and the warning box show them exactly, whatever the code page.
+TEST(WizardMessages, ShowTheirTextsExactlyWhateverTheirCharacters) {
+  TfrmNewOfficeAddIn form;
+  const std::string title = "\xCE\xA9 Caf\xC3\xA9";
+  // A wave dash, and a folder in kanji and in Cyrillic.
+  const std::string text =
+      "cannot hold: \xE3\x80\x9C (U+301C), C:\\\xE8\xA1\xA8\\\xD0\xB2\xD1\x8B\xD0\xB2\xD0\xBE\xD0\xB4";
+  const struct {
+    const char* what;
+    std::function<void()> show;
+    std::string title;
+  } shows[] = {
+      {"an error", [&] { form.ShowError(text); }, "Error"},
+      {"the warning", [&] { form.ShowWarning(title, text); }, title},
+  };
+  for (const auto& show : shows) {
+    SCOPED_TRACE(show.what);
+    MessageWindow seen;
+    std::thread user([&] {
+      HWND shown = nullptr;
+      WaitUntil([&] {
+        for (HWND w : VisibleTopLevelWindows(::GetCurrentProcessId()))
+          if (ClassOf(w) == "#32770") shown = w;
+        return shown != nullptr;
+      });
+      if (!shown) return;
+      seen = ReadMessageWindow(shown);
+      ::PostMessageW(shown, WM_COMMAND, IDOK, 0);
+    });
+    show.show();
+    user.join();
+    EXPECT_EQ(seen.title, show.title);
+    EXPECT_EQ(seen.text, text);
+  }
+}
+
+// A message costs the wizard nothing once it is closed: a thousand of them
+// leave its committed memory where it was. Each once kept a few dozen
+// bytes of the heap, some 50 KB a thousand.
+TEST_F(GenerateTest, AThousandMessagesLeaveTheCommittedMemoryFlat) {
+  ASSERT_TRUE(wizard.window());
+  WriteBytes(work.path() / "plain-file", "x");
+  wizard.SetText(edtFolder, work / "plain-file\\sub");
+  // Two messages a run: create the folder? Yes; it cannot be created.
+  const auto generateTwice = [&](int runs) {
+    for (int run = 0; run < runs; ++run) {
+      ::PostMessageA(wizard.Control(btnOk), BM_CLICK, 0, 0);
+      if (!wizard.Dismiss("Confirm", IDYES) || !wizard.Dismiss("Error", IDOK)) return false;
+    }
+    return true;
+  };
+  ASSERT_TRUE(generateTwice(50)) << "warming up";  // the heap finds its size
+  const std::size_t before = wizard.CommittedMemory();
+  ASSERT_TRUE(generateTwice(500));
+  const std::size_t after = wizard.CommittedMemory();
+  ASSERT_GT(before, 0u);
+  // Four pages of 4 KB: 16 bytes a message at most, a third of what each kept.
+  EXPECT_LE(after, before + 16 * 1024) << "from " << before << " to " << after << " bytes";
 }
 
 }  // namespace

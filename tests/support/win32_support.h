@@ -112,9 +112,11 @@ class ScopedWineDrive {
   std::string drive_;
 };
 
-// Polls Condition until it holds or Timeout passes; true when it held.
+// Polls Condition every Interval until it holds or Timeout passes; true
+// when it held.
 bool WaitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds timeout = std::chrono::seconds(20));
+               std::chrono::milliseconds timeout = std::chrono::seconds(20),
+               std::chrono::milliseconds interval = std::chrono::milliseconds(20));
 
 // The visible top-level windows on the desktop: of every process, or of
 // Process alone when given.

@@ -1,6 +1,7 @@
 #include "support/wizard_driver.h"
 
 #include <gtest/gtest.h>
+#include <psapi.h>
 
 #include <fstream>
 #include <thread>
@@ -24,7 +25,8 @@ struct MemoryDcTraits {
 };
 using ScopedMemoryDc = platform::Scoped<MemoryDcTraits>;
 
-// The pixels of a Width x Height bitmap after Draw has drawn on it.
+}  // namespace
+
 Capture Drawn(int width, int height, const std::function<bool(HDC)>& draw) {
   Capture capture;
   if (width <= 0 || height <= 0) return capture;
@@ -47,6 +49,8 @@ Capture Drawn(int width, int height, const std::function<bool(HDC)>& draw) {
   for (int i = 0; i < width * height; ++i, pixel += 4) capture.pixels.push_back(RGB(pixel[2], pixel[1], pixel[0]));
   return capture;
 }
+
+namespace {
 
 // Icon as the system draws it on the dialog face colour, pixel by pixel.
 std::vector<COLORREF> DrawnIcon(HICON icon, int size) {
@@ -240,6 +244,27 @@ HWND Wizard::WaitForMessageWindow(HWND owner) const {
     return found != nullptr;
   });
   return found;
+}
+
+bool Wizard::Dismiss(const std::string& title, int command) const {
+  HWND found = nullptr;
+  const auto fast = 1ms;
+  WaitUntil(
+      [&] {
+        for (HWND w : OtherWindows())
+          if (::GetWindow(w, GW_OWNER) == window_ && ClassOf(w) == "#32770") found = w;
+        return found != nullptr;
+      },
+      20s, fast);
+  if (!found || WindowTextOf(found) != title) return false;
+  ::PostMessageA(found, WM_COMMAND, static_cast<WPARAM>(command), 0);
+  return WaitUntil([&] { return !::IsWindow(found); }, 20s, fast);
+}
+
+std::size_t Wizard::CommittedMemory() const {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  return ::GetProcessMemoryInfo(process_.hProcess, &counters, sizeof counters) ? counters.PagefileUsage : 0;
 }
 
 DWORD Wizard::WaitForExit(std::chrono::milliseconds timeout) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -77,6 +78,15 @@ class Wizard {
   // Every visible top-level window of the program other than the wizard.
   std::set<HWND> OtherWindows() const;
 
+  // Closes the program's next message dialog, which must be titled Title,
+  // as its button Command would, and returns once it is gone: quickly, for
+  // many in a row. False when no such dialog came or it stayed.
+  bool Dismiss(const std::string& title, int command) const;
+
+  // The program's committed memory in bytes (what Windows calls its page
+  // file usage; Wine reports no private usage).
+  std::size_t CommittedMemory() const;
+
   // Waits for the program to end; its exit status, or STILL_ACTIVE.
   DWORD WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
   bool Running() const;
@@ -95,6 +105,9 @@ struct Capture {
   COLORREF at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 Capture CaptureScreen(const RECT& area);
+// The pixels of a Width x Height bitmap after Draw has drawn on it; empty
+// when Draw returns false.
+Capture Drawn(int width, int height, const std::function<bool(HDC)>& draw);
 // The same, once the pixels have stopped changing (the windows there are
 // painted); what is there after a few seconds otherwise.
 Capture StableCapture(const RECT& area);

@@ -34,6 +34,77 @@ ScopedGdiObject CreateDialogFont(int dpi) {
   return ScopedGdiObject(::CreateFontIndirectA(&font));
 }
 
+namespace {
+
+// Characters that every user of a double-byte code page types: kana and
+// kanji, simplified hanzi, hangul, traditional hanzi. Empty for the others.
+std::wstring_view ScriptSample(UINT codePage) {
+  switch (codePage) {
+    case 932: return L"\x3042\x8868";  // a, table
+    case 936: return L"\x4E2D\x6587";  // Chinese writing
+    case 949: return L"\xD55C\xAE00";  // hangul
+    case 950: return L"\x4E2D\x6587";
+    default: return {};
+  }
+}
+
+// True when Font has a glyph of its own for every character of Text. A
+// glyph the system would borrow from another font does not count: nothing
+// promises it.
+bool HasGlyphs(HGDIOBJ font, std::wstring_view text) {
+  const ScopedWindowDc screen = GetWindowDc(nullptr);
+  const ScopedSelection selected = SelectInto(screen.get().dc, font);
+  if (!selected) return false;
+  std::vector<WORD> glyphs(text.size());
+  if (::GetGlyphIndicesW(screen.get().dc, text.data(), static_cast<int>(text.size()), glyphs.data(),
+                         GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
+    return false;
+  for (WORD glyph : glyphs)
+    if (glyph == 0xFFFF) return false;
+  return true;
+}
+
+int TextHeight(HGDIOBJ font) {
+  const ScopedWindowDc screen = GetWindowDc(nullptr);
+  const ScopedSelection selected = SelectInto(screen.get().dc, font);
+  TEXTMETRICW metrics{};
+  return selected && ::GetTextMetricsW(screen.get().dc, &metrics) ? static_cast<int>(metrics.tmHeight) : 0;
+}
+
+// The system's message font, in the system's character set: Wine gives its
+// message font the Western set, and a face picked for that set alone can
+// lack the system's script.
+ScopedGdiObject CreateMessageFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return ScopedGdiObject();
+  metrics.lfMessageFont.lfCharSet = DEFAULT_CHARSET;
+  return ScopedGdiObject(::CreateFontIndirectW(&metrics.lfMessageFont));
+}
+
+}  // namespace
+
+DialogFont ChooseDialogFont(int dpi) {
+  DialogFont chosen;
+  chosen.font = CreateDialogFont(dpi);
+  const std::wstring_view sample = ScriptSample(::GetACP());
+  if (!sample.empty() && !HasGlyphs(chosen.font.get(), sample)) {
+    ScopedGdiObject message = CreateMessageFont();
+    if (message && HasGlyphs(message.get(), sample)) {
+      chosen.font = std::move(message);
+      // A substitute for a face the system lacks can draw a pixel or two
+      // wider than it measures (Wine's do).
+      chosen.slack = Scale(2, dpi);
+    }
+  }
+  chosen.textHeight = chosen.font ? TextHeight(chosen.font.get()) : 0;
+  return chosen;
+}
+
+int ExtraLineHeight(const DialogFont& font, int dpi) {
+  return font.textHeight > Scale(kLayoutTextHeight, dpi) ? font.textHeight - Scale(kLayoutTextHeight, dpi) : 0;
+}
+
 std::string WithCrLf(const std::string& text) {
   std::string out;
   out.reserve(text.size() + 4);
@@ -51,22 +122,22 @@ std::string WithCrLf(const std::string& text) {
   return out;
 }
 
-std::string WindowText(HWND window) {
-  const int length = ::GetWindowTextLengthA(window);
+std::wstring WindowText(HWND window) {
+  const int length = ::GetWindowTextLengthW(window);
   if (length <= 0) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int copied = ::GetWindowTextA(window, text.data(), length + 1);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = ::GetWindowTextW(window, text.data(), length + 1);
   text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
   return text;
 }
 
-SIZE WrappedTextSize(HWND window, HGDIOBJ font, const std::string& text, int width) {
-  RECT box{0, 0, width, 0};
+SIZE WrappedTextSize(HWND window, const DialogFont& font, std::wstring_view text, int width) {
+  RECT box{0, 0, width - font.slack, 0};
   const ScopedWindowDc dc = GetWindowDc(window);
-  const ScopedSelection selected = SelectInto(dc.get().dc, font);
-  ::DrawTextA(dc.get().dc, text.c_str(), static_cast<int>(text.size()), &box,
+  const ScopedSelection selected = SelectInto(dc.get().dc, font.font.get());
+  ::DrawTextW(dc.get().dc, text.data(), static_cast<int>(text.size()), &box,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-  return {box.right - box.left, box.bottom - box.top};
+  return {box.right - box.left + font.slack, box.bottom - box.top};
 }
 
 AccessibleNames::AccessibleNames() {

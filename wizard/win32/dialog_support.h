@@ -8,6 +8,7 @@
 #include <oleacc.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/scoped.h"
@@ -75,20 +76,42 @@ int ScreenDpi();
 // Value, given at 96 DPI, at Dpi.
 inline int Scale(int value, int dpi) { return ::MulDiv(value, dpi, 96); }
 
-// "MS Sans Serif" at 8 point for Dpi; the system substitutes its nearest
-// font where that one is missing. Null when no font could be made.
+// "MS Sans Serif" at 8 point for Dpi, the font the layout is made for; the
+// system substitutes its nearest font where that one is missing. Null when
+// no font could be made.
 ScopedGdiObject CreateDialogFont(int dpi);
+
+// The height of a line of text that the dialogs are laid out for, at 96 DPI.
+constexpr int kLayoutTextHeight = 13;
+
+// The font the wizard and its messages draw their text in, with what the
+// layout needs to know of it.
+struct DialogFont {
+  ScopedGdiObject font;
+  int textHeight = 0;  // the height of a line of text, in pixels
+  int slack = 0;       // pixels to add to a measured width so that no letter is cut
+};
+
+// The layout's font, unless the system's code page is double-byte and that
+// font has no glyphs for the system's script (typed Japanese would show as
+// boxes): then the system's message font, in the system's character set.
+// A null font when none could be made.
+DialogFont ChooseDialogFont(int dpi);
+
+// How much taller than the layout's a line of text is in Font at Dpi; never
+// less than nothing.
+int ExtraLineHeight(const DialogFont& font, int dpi);
 
 // Text with every lone CR (or LF) made a CR LF, so that a static control
 // shows each line on its own whatever the system's line-break rules.
 std::string WithCrLf(const std::string& text);
 
 // The text of a window, whatever its length.
-std::string WindowText(HWND window);
+std::wstring WindowText(HWND window);
 
 // The room Text takes on Window's device context in Font when its lines
-// break at Width, as a static control draws it.
-SIZE WrappedTextSize(HWND window, HGDIOBJ font, const std::string& text, int width);
+// break at Width, as a static control draws it, the font's slack included.
+SIZE WrappedTextSize(HWND window, const DialogFont& font, std::wstring_view text, int width);
 
 // Puts back the working directory that was current when it was made. The
 // common file dialogs make the folder of the chosen file the working

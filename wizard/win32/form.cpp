@@ -20,10 +20,6 @@ constexpr int kDroppedEntries = 8;
 
 constexpr wchar_t kUnitFilter[] = L"Object Pascal units (*.pas)\0*.pas\0All files (*.*)\0*.*\0";
 
-// Room a label may grow into inside its group box: up to this many pixels
-// (at 96 DPI) from the box's edge, the layout's own margin below the notes.
-constexpr int kGroupMargin = 3;
-
 // Makes a closed list Height pixels high, whatever frame the system draws
 // around its selection field. Systems differ in what they make of a field
 // height they are given (Wine adds two pixels), so measure, learn that
@@ -41,35 +37,6 @@ void FitClosedHeight(HWND list, int height) {
     ::SendMessageA(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
     added = ::SendMessageA(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0) - request;
   }
-}
-
-// Makes a label whose text does not fit big enough for it, as happens in
-// fonts other than the one the layout was made with and at other
-// resolutions: it widens, up to Right, so that its text needs as few lines
-// as it can, and then heightens, down to Bottom (both in its parent's
-// coordinates). Never smaller than the layout.
-void GrowToText(HWND label, HGDIOBJ font, int right, int bottom) {
-  const std::string text = WindowText(label);
-  RECT has{};
-  ::GetWindowRect(label, &has);
-  ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&has), 2);
-  const int width = has.right - has.left, height = has.bottom - has.top;
-  const int roomWidth = std::max<int>(width, right - has.left), roomHeight = std::max<int>(height, bottom - has.top);
-  const SIZE now = WrappedTextSize(label, font, text, width);
-  if (now.cx <= width && now.cy <= height) return;
-  const SIZE wide = WrappedTextSize(label, font, text, roomWidth);
-  ::SetWindowPos(label, nullptr, 0, 0, std::clamp<int>(wide.cx, width, roomWidth),
-                 std::clamp<int>(wide.cy, height, roomHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// The text of a window in UTF-16, as a Unicode window holds it.
-std::wstring WideText(HWND window) {
-  const int length = ::GetWindowTextLengthW(window);
-  if (length <= 0) return {};
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = ::GetWindowTextW(window, text.data(), length + 1);
-  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-  return text;
 }
 
 ControlId FieldControl(InputField field) {
@@ -114,7 +81,7 @@ void TfrmNewOfficeAddIn::Guarded(Reaction&& reaction) noexcept {
   }
 }
 
-TfrmNewOfficeAddIn::TfrmNewOfficeAddIn() : dpi_(ScreenDpi()), font_(CreateDialogFont(dpi_)) {
+TfrmNewOfficeAddIn::TfrmNewOfficeAddIn() : dpi_(ScreenDpi()), font_(ChooseDialogFont(dpi_)) {
   const std::vector<DWORD> frame = EmptyDialogTemplate(
       WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW);
   // WM_INITDIALOG, inside this call, builds the controls and runs FormCreate.
@@ -241,37 +208,33 @@ INT_PTR TfrmNewOfficeAddIn::OnControlColour(HDC dc, HWND control) {
 
 void TfrmNewOfficeAddIn::CreateControls() {
   const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  const Placement placement = Arrange(dpi_, ExtraLineHeight(font_, dpi_), [this](std::string_view text, int width) {
+    return WrappedTextSize(hwnd_, font_, platform::Utf16FromUtf8(text), width);
+  });
+  clientSize_ = {placement.clientWidth, placement.clientHeight};
+  const int entryHeight = std::max(px(kListEntryHeight), font_.textHeight);
   for (const ControlLayout* row : CreationOrder()) {
-    int left = row->left, top = row->top;
-    if (row->parent != kNoParent) {
-      left += LayoutOf(row->parent).left;
-      top += LayoutOf(row->parent).top;
-    }
+    const RECT at = placement.Of(row->id);
     const bool isList = std::string_view(row->windowClass) == "COMBOBOX";
     const bool isEdit = std::string_view(row->windowClass) == "EDIT";
     // A list's window height includes its dropped-down part.
-    const int height = px(row->height) + (isList ? kDroppedEntries * px(kListEntryHeight) + 2 : 0);
+    const int height = at.bottom - at.top + (isList ? kDroppedEntries * entryHeight + 2 : 0);
     const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id));
     // Edit boxes are Unicode windows, so that they hold any text the user
     // types or pastes, and any path, as it is.
     const HWND control =
-        isEdit ? ::CreateWindowExW(row->exStyle, L"EDIT", L"", row->style, px(left), px(top), px(row->width),
+        isEdit ? ::CreateWindowExW(row->exStyle, L"EDIT", L"", row->style, at.left, at.top, at.right - at.left,
                                    height, hwnd_, menu, instance, nullptr)
-               : ::CreateWindowExA(row->exStyle, row->windowClass, row->caption, row->style, px(left), px(top),
-                                   px(row->width), height, hwnd_, menu, instance, nullptr);
+               : ::CreateWindowExA(row->exStyle, row->windowClass, row->caption, row->style, at.left, at.top,
+                                   at.right - at.left, height, hwnd_, menu, instance, nullptr);
     if (!control) continue;
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.font.get()), FALSE);
     // No length limit, rather than the system's default of 32767 typed characters.
     if (isEdit) ::SendMessageA(control, EM_LIMITTEXT, 0, 0);
     if (row->checked) ::SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
-    if (row->growsToText) {
-      const ControlLayout& box = LayoutOf(row->parent);
-      GrowToText(control, font_.get(), px(box.left + box.width - kGroupMargin),
-                 px(box.top + box.height - kGroupMargin));
-    }
     if (isList) {
-      ::SendMessageA(control, CB_SETITEMHEIGHT, 0, px(kListEntryHeight));
-      FitClosedHeight(control, px(row->height));
+      ::SendMessageA(control, CB_SETITEMHEIGHT, 0, entryHeight);
+      FitClosedHeight(control, at.bottom - at.top);
     }
   }
   ::SendMessageA(hwnd_, DM_SETDEFID, btnOk, 0);
@@ -297,7 +260,7 @@ void TfrmNewOfficeAddIn::SetIcons() {
 }
 
 void TfrmNewOfficeAddIn::Centre() {
-  RECT frame{0, 0, px(kClientWidth), px(kClientHeight)};
+  RECT frame{0, 0, clientSize_.cx, clientSize_.cy};
   ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(::GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
@@ -372,7 +335,7 @@ void TfrmNewOfficeAddIn::btnOkClick() { RunGenerateCommand(*this); }
 
 void TfrmNewOfficeAddIn::ShowUnexpectedError(const std::string& message) noexcept {
   try {
-    ::MessageBoxA(hwnd_, UnexpectedErrorText(message).c_str(), applicationTitle_.c_str(),
+    ::MessageBoxW(hwnd_, platform::Utf16FromUtf8(UnexpectedErrorText(message)).c_str(), applicationTitle_.c_str(),
                   MB_OK | MB_ICONERROR);
   } catch (...) {
     // Nothing is left to tell the user with.
@@ -399,7 +362,7 @@ WizardSettings TfrmNewOfficeAddIn::ReadSettings() {
   return settings;
 }
 
-std::string TfrmNewOfficeAddIn::Text(ControlId id) const { return platform::Utf8FromUtf16(WideText(Item(id))); }
+std::string TfrmNewOfficeAddIn::Text(ControlId id) const { return platform::Utf8FromUtf16(WindowText(Item(id))); }
 
 void TfrmNewOfficeAddIn::SetText(ControlId id, const std::string& text) {
   ::SetWindowTextW(Item(id), platform::Utf16FromUtf8(text).c_str());
@@ -422,7 +385,8 @@ void TfrmNewOfficeAddIn::ShowInformation(const std::string& text) {
 }
 
 void TfrmNewOfficeAddIn::ShowWarning(const std::string& title, const std::string& text) {
-  ::MessageBoxA(hwnd_, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+  ::MessageBoxW(hwnd_, platform::Utf16FromUtf8(text).c_str(), platform::Utf16FromUtf8(title).c_str(),
+                MB_OK | MB_ICONWARNING);
 }
 
 // --- helpers ---
@@ -453,7 +417,7 @@ POINT TfrmNewOfficeAddIn::At(MessageOffset offset) const {
 }
 
 int TfrmNewOfficeAddIn::Message(MessageKind kind, const std::string& text, MessageOffset at) {
-  return ShowMessageDialog(hwnd_, static_cast<HFONT>(font_.get()), dpi_, kind, text, At(at));
+  return ShowMessageDialog(hwnd_, font_, dpi_, kind, text, At(at));
 }
 
 }  // namespace quillfern::wizard::win32

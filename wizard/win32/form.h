@@ -98,11 +98,12 @@ class TfrmNewOfficeAddIn final : public GenerateView {
   int px(int value) const { return Scale(value, dpi_); }
 
   int dpi_;
-  ScopedGdiObject font_;
+  DialogFont font_;
   AccessibleNames accessibleNames_;
   HWND hwnd_ = nullptr;
   int modalResult_ = 0;
-  std::string applicationTitle_;
+  SIZE clientSize_{};
+  std::wstring applicationTitle_;
   OpenDialog OpenDlg;
 };
 

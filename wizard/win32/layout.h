@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <string_view>
 
 namespace quillfern::wizard::win32 {
@@ -132,6 +133,27 @@ constexpr int kClientWidth = 378;
 constexpr int kClientHeight = 515;
 // The height of an entry of either list at 96 DPI.
 constexpr int kListEntryHeight = 13;
+
+// Where the controls go in the client area, and how big that is, in pixels.
+struct Placement {
+  std::array<RECT, kLayout.size()> frames;  // in the table's order
+  int clientWidth;
+  int clientHeight;
+  const RECT& Of(ControlId id) const;
+};
+
+// The room a text needs in the dialog's font when its lines break at Width,
+// in pixels.
+using MeasureText = std::function<SIZE(std::string_view text, int width)>;
+
+// The table at Dpi, grown where the dialog's font needs more room than the
+// table gives: every line of text ExtraLineHeight pixels taller than the
+// table's, and every label that grows to its text as big as Measure says,
+// wider up to its group box's edge and then taller. An input moves right of
+// its grown label and keeps its right edge; whatever grows taller pushes
+// what lies below it down, its group box and the dialog with it. With a
+// font the table fits, this is the table scaled.
+Placement Arrange(int dpi, int extraLineHeight, const MeasureText& measure);
 
 // The row of Id; every identity has one.
 const ControlLayout& LayoutOf(ControlId id);

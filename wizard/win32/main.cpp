@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/utf16.h"
 #include "wizard/win32/dialog_support.h"
 #include "wizard/win32/form.h"
 
@@ -18,7 +19,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     quillfern::wizard::win32::TfrmNewOfficeAddIn frmNewOfficeAddIn;
     frmNewOfficeAddIn.ShowModal();
   } catch (const std::exception& error) {
-    ::MessageBoxA(nullptr, error.what(), "Quillfern", MB_OK | MB_ICONERROR);
+    ::MessageBoxW(nullptr, quillfern::platform::Utf16FromUtf8(error.what()).c_str(), L"Quillfern",
+                  MB_OK | MB_ICONERROR);
   }
   return 0;
 }

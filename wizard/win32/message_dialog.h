@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "wizard/win32/dialog_support.h"
+
 namespace quillfern::wizard::win32 {
 
 enum class MessageKind { Confirmation, Error, Information };
@@ -26,9 +28,10 @@ constexpr int kMessageTextId = 21;
 // top-left corner at TopLeft in screen pixels, left there even when that is
 // off the screen. A confirmation ("Confirm", "&Yes"/"&No") returns IDYES or
 // IDNO: Enter chooses Yes, Esc and the close box No. An error ("Error") or an
-// information ("Information") returns IDOK. A CR in Text breaks the line.
+// information ("Information") returns IDOK. Text is UTF-8; a CR in it
+// breaks the line.
 // Returns 0 when the dialog could not be shown.
-int ShowMessageDialog(HWND owner, HFONT font, int dpi, MessageKind kind, const std::string& text,
+int ShowMessageDialog(HWND owner, const DialogFont& font, int dpi, MessageKind kind, const std::string& text,
                       POINT topLeft);
 
 }  // namespace quillfern::wizard::win32
