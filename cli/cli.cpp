@@ -247,12 +247,18 @@ void ExplainFailure(const GenerateOutcome& o, std::ostream& err) {
       err << "error: no file can be made in " << Shown(o.failedPath) << ": " << platform::ErrorText(o.systemError) << created << "\n";
       return;
     case Step::WriteFiles: {
-      const generator::WriteFailure& w = o.writeFailure;
+      const generator::WriteReport& w = o.writeReport;
       const auto done = o.fileNames.begin() + static_cast<std::ptrdiff_t>(std::min(w.FilesWritten, o.fileNames.size()));
-      err << "error: could not write " << Shown(o.folder + platform::kPathDelimiter + w.FileName) << ": " << platform::ErrorText(w.Error);
+      const std::string path = Shown(o.folder + platform::kPathDelimiter + w.FileName);
+      if (w.BackupFailed)
+        err << "error: could not back up " << path << " as " << generator::BackupName(w.FileName) << ": "
+            << platform::ErrorText(w.Error) << "; it was left as it was";
+      else
+        err << "error: could not write " << path << ": " << platform::ErrorText(w.Error);
       if (done == o.fileNames.begin()) err << "; no file was written";
       else err << "; the project is incomplete: written and left in place: " << Joined(o.fileNames.begin(), done)
                << "; not written: " << Joined(done, o.fileNames.end());
+      if (!w.Backups.empty()) err << "; replaced files kept as backups: " << Joined(w.Backups.begin(), w.Backups.end());
       err << created << "\n";
       return;
     }
@@ -264,7 +270,8 @@ void ExplainFailure(const GenerateOutcome& o, std::ostream& err) {
 // A dry run runs every check and lists the files instead of writing them;
 // it creates no folder.
 int DryRun(const GenerateOutcome& outcome, const generator::FixedMachineValues& fixed,
-           const std::vector<std::string>& planned, TerminalView& view, std::ostream& out) {
+           const std::vector<std::string>& planned, const std::vector<std::string>& backups, TerminalView& view,
+           std::ostream& out) {
   std::vector<std::string> paths = planned;
   if (outcome.refusal == Refusal::FolderNotCreated) {
     // The command stopped where it would have created the folder: the
@@ -278,23 +285,31 @@ int DryRun(const GenerateOutcome& outcome, const generator::FixedMachineValues& 
   }
   out << "Dry run: nothing was written. Generating would write:\n";
   for (const std::string& path : paths) out << "  " << path << "\n";
+  if (!backups.empty()) {
+    out << "and keep the files it would replace as backups:\n";
+    for (const std::string& name : backups) out << "  " << outcome.folder << platform::kPathDelimiter << name << "\n";
+  }
   return kGenerated;
 }
 
 int Generate(const WizardSettings& settings, const generator::FixedMachineValues& fixed, bool force, bool dryRun,
              std::ostream& out, std::ostream& err) {
   TerminalView view(settings, force, dryRun, out, err);
-  std::vector<std::string> planned;
-  const wizard::ProjectWriter listOnly = [&planned](const generator::ProjectFileSet& files,
-                                                    const std::string& folder, generator::WriteFailure*) {
+  std::vector<std::string> planned, backups;
+  const wizard::ProjectWriter listOnly = [&](const generator::ProjectFileSet& files, const std::string& folder,
+                                             generator::WriteReport*) {
     for (const auto& file : files) planned.push_back(folder + platform::kPathDelimiter + file.FileName);
+    backups = generator::BackupsNeeded(files, folder);
     return true;
   };
   try {
     const GenerateOutcome outcome =
         wizard::RunGenerateCommand(view, dryRun ? listOnly : wizard::ProjectWriter(generator::WriteFileSet), fixed);
-    if (dryRun) return DryRun(outcome, fixed, planned, view, out);
+    if (dryRun) return DryRun(outcome, fixed, planned, backups, view, out);
     if (outcome.result == GenerateOutcome::Result::Failed) ExplainFailure(outcome, err);
+    const std::vector<std::string>& kept = outcome.writeReport.Backups;
+    if (outcome.result == GenerateOutcome::Result::Generated && !kept.empty())
+      out << "Replaced files kept as backups: " << Joined(kept.begin(), kept.end()) << "\n";
     return StatusOf(outcome);
   } catch (const std::exception& e) {
     err << "error: " << wizard::UnexpectedErrorText(e.what()) << "\n";

@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
@@ -69,6 +71,71 @@ TEST(Cli, RefusesAnExistingProjectUnlessForced) {
   const CliResult forced = RunCliWith({"-o", dir.str(), "--force"});
   EXPECT_EQ(forced.status, 0);
   EXPECT_NE(ReadBytes(dir / "Unit1.pas"), before);
+}
+
+// Another project into the folder of a first: nothing is asked (only the
+// project source is looked for), and the first's files that the second
+// replaces are kept as its backups and named; the next run keeps one
+// generation, and a backup that cannot be made leaves its file as it was.
+TEST(Cli, AnotherProjectInTheFolderKeepsTheFirstsFilesAsBackups) {
+  TempFolder dir;
+  ASSERT_EQ(RunCliWith({"-a", "Excel", "-V", "XP", "-o", dir.str()}).status, 0);
+  std::map<std::string, std::string> excel;
+  for (const std::string& name : quillfern::testing::ProjectFileNames("ExcelAddin1")) excel[name] = ReadBytes(dir / name);
+  const std::vector<std::string> word = {"-a", "Word", "-c", "WordTools", "-o", dir.str()};
+  std::vector<std::string> args = word;
+  args.push_back("--dry-run");
+  const CliResult planned = RunCliWith(args);
+  EXPECT_EQ(planned.status, 0) << planned.err;
+  std::string listed = "\nand keep the files it would replace as backups:\n";
+  for (const char* name : {"Unit1.~pas", "Install.~bat", "Uninstall.~bat", "Readme.~txt"})
+    listed += "  " + dir / name + "\n";
+  EXPECT_EQ(planned.out.substr(planned.out.size() - std::min(planned.out.size(), listed.size())), listed)
+      << planned.out;
+
+  // A fixed date: only the class identifier, in the unit, differs between runs.
+  const CliResult second = RunCliWith(word, "1700000000");
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.out,
+            "Word 2000 COM Add-In generated successfully.\n"
+            "Replaced files kept as backups: Unit1.~pas, Install.~bat, Uninstall.~bat, Readme.~txt\n");
+  std::set<std::string> tree = quillfern::testing::ProjectFileSet("ExcelAddin1");
+  for (const char* name : {"WordTools.dpr", "WordTools.dof", "WordTools.tlb"}) tree.insert(name);
+  for (const char* name : {"Unit1.pas", "Install.bat", "Uninstall.bat", "Readme.txt"}) {
+    tree.insert(generator::BackupName(name));
+    EXPECT_EQ(ReadBytes(dir / generator::BackupName(name)), excel[name]) << name;
+  }
+  for (const char* name : {"ExcelAddin1.dpr", "ExcelAddin1.dof", "ExcelAddin1.tlb"})
+    EXPECT_EQ(ReadBytes(dir / name), excel[name]) << name;
+  EXPECT_EQ(ListTree(dir.path()), tree);
+
+  args = word;
+  args.push_back("--force");
+  const std::string secondUnit = ReadBytes(dir / "Unit1.pas");
+  const CliResult third = RunCliWith(args, "1700000000");
+  EXPECT_EQ(third.status, 0) << third.err;
+  EXPECT_EQ(third.out, "Word 2000 COM Add-In generated successfully.\nReplaced files kept as backups: Unit1.~pas\n");
+  EXPECT_EQ(ReadBytes(dir / "Unit1.~pas"), secondUnit) << "one generation deep";
+  EXPECT_EQ(ReadBytes(dir / "Install.~bat"), excel["Install.bat"]) << "the same bytes again need no backup";
+  EXPECT_EQ(ListTree(dir.path()), tree);
+
+  const std::string thirdUnit = ReadBytes(dir / "Unit1.pas"), thirdReadme = ReadBytes(dir / "Readme.txt");
+  fs::remove(dir / "Readme.~txt");
+  fs::create_directory(dir / "Readme.~txt");
+  const CliResult fourth = RunCliWith(args, "1800000000");
+  EXPECT_EQ(fourth.status, 1);
+  EXPECT_NE(fourth.err.find("error: Unable to write project files.\nerror: could not back up " + dir / "Readme.txt" +
+                            " as Readme.~txt: "),
+            std::string::npos)
+      << fourth.err;
+  EXPECT_NE(fourth.err.find("; it was left as it was; the project is incomplete: written and left in place: "
+                            "WordTools.dpr, WordTools.dof, WordTools.tlb, Unit1.pas, Install.bat, Uninstall.bat; "
+                            "not written: Readme.txt; replaced files kept as backups: Unit1.~pas\n"),
+            std::string::npos)
+      << fourth.err;
+  EXPECT_EQ(ReadBytes(dir / "Unit1.~pas"), thirdUnit);
+  EXPECT_EQ(ReadBytes(dir / "Readme.txt"), thirdReadme);
+  EXPECT_TRUE(fs::is_directory(dir / "Readme.~txt"));
 }
 
 TEST(Cli, DryRunChecksAndListsButWritesAndCreatesNothing) {

@@ -6,9 +6,10 @@
 // owns a scratch folder, works inside it, and is linked with the C library's
 // calls that create things (open for writing, mkdir, mkstemp) wrapped: any
 // path that resolves outside the scratch folder is refused with EACCES,
-// which the product reports as an ordinary failure. The product removes
-// only what one of these calls let it reach first (a file it is replacing,
-// its own probe file), and libFuzzer's own unlink and rename stay unwrapped.
+// which the product reports as an ordinary failure. The product removes or
+// renames only what one of these calls let it reach first (a file it is
+// replacing, a link it moves aside as a backup, its own probe file), and
+// libFuzzer's own unlink and rename stay unwrapped.
 // Between inputs the scratch folder is emptied.
 //
 // Properties: no exception or crash; the exit status is 0, 1 or 2; a failure

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <string_view>
 #include <utility>
 
 #include "catalogue/catalogue.h"
@@ -172,15 +173,76 @@ std::string DateInCodePage(const std::string& regional, const platform::LocalDat
   return text;
 }
 
-bool WriteFileSet(const ProjectFileSet& files, const std::string& folder, WriteFailure* failure) {
+std::string BackupName(const std::string& fileName) {
+  const std::size_t dot = fileName.find_last_of('.');
+  if (dot == std::string::npos) return fileName + ".~";
+  return fileName.substr(0, dot + 1) + "~" + fileName.substr(dot + 1);
+}
+
+namespace {
+
+// What stands at an entry's place and how it is kept before Content goes
+// there: a file of other bytes is copied, a link moved aside whole (copying
+// it would mean following it, perhaps out of the folder), and nothing else
+// is kept: a folder, pipe or device there stops the writer itself.
+struct Earlier {
+  platform::EntryKind kind = platform::EntryKind::Missing;
+  std::string bytes;
+  std::error_code error;  // what stands there could not be told or read
+  bool MustBeKept(std::string_view content) const {
+    return error || kind == platform::EntryKind::Link || (kind == platform::EntryKind::File && bytes != content);
+  }
+};
+
+Earlier LookAt(const std::string& path) {
+  Earlier earlier;
+  earlier.error = platform::ReadEntry(path, earlier.kind, earlier.bytes);
+  return earlier;
+}
+
+std::error_code Keep(const Earlier& earlier, const std::string& path, const std::string& backup) {
+  if (earlier.error) return earlier.error;
+  if (earlier.kind == platform::EntryKind::Link) return platform::MoveEntry(path, backup);
+  return platform::WriteWholeFile(backup, earlier.bytes);
+}
+
+}  // namespace
+
+bool WriteFileSet(const ProjectFileSet& files, const std::string& folder, WriteReport* report) {
+  WriteReport ignored;
+  WriteReport& r = report ? *report : ignored;
+  r = {};
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (const std::error_code error =
-            platform::WriteWholeFile(folder + platform::kPathDelimiter + files[i].FileName, files[i].Content)) {
-      if (failure) *failure = {i, files[i].FileName, error};
+    const std::string path = folder + platform::kPathDelimiter + files[i].FileName;
+    const Earlier earlier = LookAt(path);
+    if (earlier.MustBeKept(files[i].Content)) {
+      const std::string backup = BackupName(files[i].FileName);
+      if (const std::error_code error = Keep(earlier, path, folder + platform::kPathDelimiter + backup)) {
+        r.FilesWritten = i;
+        r.FileName = files[i].FileName;
+        r.BackupFailed = true;
+        r.Error = error;
+        return false;
+      }
+      r.Backups.push_back(backup);
+    }
+    if (const std::error_code error = platform::WriteWholeFile(path, files[i].Content)) {
+      r.FilesWritten = i;
+      r.FileName = files[i].FileName;
+      r.Error = error;
       return false;
     }
   }
+  r.FilesWritten = files.size();
   return true;
+}
+
+std::vector<std::string> BackupsNeeded(const ProjectFileSet& files, const std::string& folder) {
+  std::vector<std::string> backups;
+  for (const auto& file : files)
+    if (LookAt(folder + platform::kPathDelimiter + file.FileName).MustBeKept(file.Content))
+      backups.push_back(BackupName(file.FileName));
+  return backups;
 }
 
 bool WriteProjectFiles(const WizardSettings& settings, const std::string& folder,

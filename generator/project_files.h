@@ -59,21 +59,35 @@ ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHo
 // midnight), which every code page holds.
 std::string DateInCodePage(const std::string& regional, const platform::LocalDateTime& when, unsigned codePage);
 
-// Which file stopped a write and why, for a front end that can say more
-// than the fixed message.
-struct WriteFailure {
-  std::size_t FilesWritten = 0;  // entries written completely before the failure
-  std::string FileName;          // the entry that could not be written
-  std::error_code Error;         // the system's error, taken where the write failed
+// The name an earlier file is kept under before it is replaced, as Delphi
+// keeps its backups: a "~" before the extension ("Unit1.pas" gives
+// "Unit1.~pas"), or ".~" after a name without one.
+std::string BackupName(const std::string& fileName);
+
+// What a write did, for a front end that can say more than the fixed
+// message: the backups it made and, when it stopped, which file and why.
+struct WriteReport {
+  std::size_t FilesWritten = 0;      // entries written completely before the failure
+  std::string FileName;              // the entry that could not be written
+  bool BackupFailed = false;         // its earlier file could not be kept, so it was not touched
+  std::error_code Error;             // the system's error, taken where the write failed
+  std::vector<std::string> Backups;  // the backups made, by name, in writing order
 };
 
-// Writes the set into Folder in list order, replacing files of the same
-// names, and stops at the first file that cannot be written. True when all
-// seven were written; files written before a failure stay, the failing one
-// is not left behind half written. On false, Failure (when given) says
-// where and why.
-bool WriteFileSet(const ProjectFileSet& files, const std::string& folder,
-                  WriteFailure* failure = nullptr);
+// Writes the set into Folder in list order and stops at the first file
+// that cannot be written. A file or link of an entry's name that the entry
+// would change is first kept under its BackupName (an older backup there is
+// replaced; a file of the same bytes is not kept); a backup that cannot be
+// made stops the write before that file is touched. True when all seven
+// were written; files written before a failure stay, the failing one is not
+// left behind half written. Report, when given, says what was kept and,
+// on false, where and why it stopped.
+bool WriteFileSet(const ProjectFileSet& files, const std::string& folder, WriteReport* report = nullptr);
+
+// The backups WriteFileSet would make in Folder now, by name: for each
+// entry whose name holds something it would change, or something that
+// cannot be read to tell.
+std::vector<std::string> BackupsNeeded(const ProjectFileSet& files, const std::string& folder);
 
 // BuildProjectFiles, then WriteFileSet. A missing template propagates and
 // nothing is written.

@@ -4,7 +4,9 @@
 // a fixed moment.
 #include "generator/project_files.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 #include <regex>
 
 #include <gtest/gtest.h>
@@ -20,6 +22,7 @@ using quillfern::testing::CrLfLines;
 using quillfern::testing::ReadBytes;
 using quillfern::testing::TempFolder;
 using quillfern::testing::kFixedValues;
+namespace fs = std::filesystem;
 
 WizardSettings Excel2002() { return quillfern::testing::NewProjectSettings(1, 1); }
 
@@ -115,27 +118,109 @@ TEST(DateInCodePage, WritesTheRegionalTextWhereTheCodePageHoldsItAndFiguresElsew
   for (const auto& c : cases) EXPECT_EQ(DateInCodePage(c.regional, c.when, c.codePage), c.expected) << c.regional;
 }
 
-TEST(WriteFileSet, WritesEveryByteAndReplacesExistingFiles) {
-  TempFolder dir;
-  quillfern::testing::WriteBytes(dir / "Install.bat", std::string(5000, 'x'));
+// What stood where the files go, and what is kept of it: a file of other
+// bytes as its backup (an older backup replaced), never a file of the same
+// bytes; links are replaced, not written through, at either name. A backup
+// that cannot be made stops the write before that file is touched.
+TEST(WriteFileSet, KeepsEachFileItChangesAsABackupOneGenerationDeep) {
   const ProjectFileSet files = ComposeProjectFiles(Excel2002(), kFixedValues);
-  ASSERT_TRUE(WriteFileSet(files, dir.str()));
-  for (const auto& file : files) EXPECT_EQ(ReadBytes(dir / file.FileName), file.Content) << file.FileName;
+  std::map<std::string, std::string> same;
+  for (const auto& file : files) same[file.FileName] = file.Content;
+  const struct {
+    const char* what;
+    std::map<std::string, std::string> before;  // by name; empty bytes and a name ending in "/": a folder
+    std::vector<std::string> linkedOut;         // of these, hard links to a file outside the folder
+    std::vector<std::string> backups;
+    const char* stopsAt = nullptr;  // the file whose backup cannot be made
+  } cases[] = {
+      {"an empty folder", {}, {}, {}},
+      {"the same project", same, {}, {}},
+      {"another project's files and an older backup",
+       {{"Unit1.pas", "its unit"}, {"Unit1.~pas", "an older unit"}, {"Install.bat", std::string(5000, 'x')},
+        {"Readme.txt", same["Readme.txt"]}, {"Unit2.pas", "the user's own"}},
+       {},
+       {"Unit1.~pas", "Install.~bat"}},
+      {"a hard link at either name", {{"Unit1.pas", "precious"}, {"Readme.txt", "notes"}, {"Readme.~txt", "precious"}},
+       {"Unit1.pas", "Readme.~txt"}, {"Unit1.~pas", "Readme.~txt"}},
+      {"a folder at the backup name",
+       {{"ExcelAddin1.dpr", "its source"}, {"Install.bat", "its install"}, {"Install.~bat/", ""}},
+       {},
+       {"ExcelAddin1.~dpr"},
+       "Install.bat"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder temp;
+    const fs::path dir = temp.path() / "project", outside = temp.path() / "outside";
+    fs::create_directory(dir);
+    quillfern::testing::WriteBytes(outside, "precious");
+    for (const auto& [name, bytes] : c.before) {
+      if (name.back() == '/') fs::create_directory(dir / name);
+      else if (std::count(c.linkedOut.begin(), c.linkedOut.end(), name)) fs::create_hard_link(outside, dir / name);
+      else quillfern::testing::WriteBytes(dir / name, bytes);
+    }
+    WriteReport report;
+    EXPECT_EQ(WriteFileSet(files, dir.u8string(), &report), c.stopsAt == nullptr);
+    EXPECT_EQ(report.Backups, c.backups);
+    EXPECT_EQ(report.BackupFailed, c.stopsAt != nullptr);
+    std::set<std::string> expected;
+    bool stopped = false;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      const std::string& name = files[i].FileName;
+      stopped = stopped || (c.stopsAt && name == c.stopsAt);
+      if (c.stopsAt && name == c.stopsAt) {
+        EXPECT_EQ(report.FileName, name);
+        EXPECT_EQ(report.FilesWritten, i);
+        EXPECT_TRUE(report.Error) << "no reason";
+      }
+      const auto earlier = c.before.find(name);
+      if (!stopped) {
+        EXPECT_EQ(ReadBytes(dir / name), files[i].Content) << name;
+        expected.insert(name);
+      } else if (earlier != c.before.end()) {
+        EXPECT_EQ(ReadBytes(dir / name), earlier->second) << name << " was touched";
+      }
+    }
+    for (const std::string& backup : c.backups) {
+      const std::string original = backup.substr(0, backup.find('~')) + backup.substr(backup.find('~') + 1);
+      EXPECT_EQ(ReadBytes(dir / backup), c.before.at(original)) << backup;
+      expected.insert(backup);
+    }
+    for (const auto& [name, bytes] : c.before) expected.insert(name);
+    EXPECT_EQ(quillfern::testing::ListTree(dir), expected);
+    EXPECT_EQ(ReadBytes(outside), "precious") << "written through a link";
+  }
 }
 
-TEST(WriteProjectFiles, EachRunOverwritesTheLastWithAFreshWellFormedGuid) {
+// Each run carries a new class identifier, so the unit changes and the run
+// before is its backup; a file whose bytes stay (the read-me within the
+// same second) gets none, and its backup, if any, stays from further back.
+TEST(WriteProjectFiles, EachRunOverwritesTheLastWithAFreshGuidAndKeepsTheRunBefore) {
   const std::regex guid("'\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}'");
+  const std::vector<std::string> names = quillfern::testing::ProjectFileNames("ExcelAddin1");
   TempFolder dir;
-  std::string guids[2];
-  for (std::string& found : guids) {
+  std::map<std::string, std::string> previous, backups;
+  std::set<std::string> guids;
+  for (int run = 0; run < 3; ++run) {
     ASSERT_TRUE(WriteProjectFiles(Excel2002(), dir.str(), nullptr));
     std::smatch m;
     const std::string unit = ReadBytes(dir / "Unit1.pas");
     EXPECT_TRUE(std::regex_search(unit, m, guid)) << "no class identifier in Unit1.pas";
-    found = m.str();
+    guids.insert(m.str());
+    for (const std::string& name : names) {
+      const std::string now = ReadBytes(dir / name);
+      if (run > 0 && now != previous[name]) backups[BackupName(name)] = previous[name];
+      previous[name] = now;
+    }
   }
-  EXPECT_NE(guids[0], guids[1]);
-  EXPECT_EQ(quillfern::testing::ListTree(dir.path()).size(), 7u);
+  EXPECT_EQ(guids.size(), 3u);
+  EXPECT_EQ(backups.count("Unit1.~pas"), 1u);
+  std::set<std::string> expected(names.begin(), names.end());
+  for (const auto& [backup, bytes] : backups) {
+    EXPECT_EQ(ReadBytes(dir / backup), bytes) << backup;
+    expected.insert(backup);
+  }
+  EXPECT_EQ(quillfern::testing::ListTree(dir.path()), expected);
 }
 
 }  // namespace

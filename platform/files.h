@@ -65,6 +65,25 @@ bool IsFolderWriteProtected(const std::string& folder, std::error_code* reason =
 // is replaced by a new file, never written through.
 std::error_code WriteWholeFile(const std::string& path, std::string_view content);
 
+// What stands at a path, looked at without following a link there.
+enum class EntryKind {
+  Missing,  // nothing of that name
+  File,     // a file whose bytes can be read, also one with further hard links
+  Link,     // a symbolic link or another reparse point: the link itself
+  Other,    // a folder, a pipe, a device: nothing a file is written over
+};
+
+// What stands at Path, and for a File every byte of it in Bytes. The
+// system's error when that cannot be told or the file cannot be read (no
+// right to it, held open by another program); a pipe or device is never
+// opened for reading, so nothing waits on one.
+std::error_code ReadEntry(const std::string& path, EntryKind& kind, std::string& bytes);
+
+// Renames the entry From to To in the same folder; a link is moved itself,
+// never what it points at. A file or link at To is replaced, anything else
+// there (a folder, a pipe, a device) is left alone and is the error.
+std::error_code MoveEntry(const std::string& from, const std::string& to);
+
 // The short (8.3) form of an existing path, as Windows gives it; when only
 // the last name is missing, the short form of its folder followed by that
 // name. Empty when the system gives none, and always on POSIX, which has no

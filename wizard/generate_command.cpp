@@ -103,7 +103,7 @@ GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& writ
   // leaves the folder as it was.
   const generator::ProjectFileSet files = generator::BuildProjectFiles(settings, warn, fixed);
   for (const auto& file : files) outcome.fileNames.push_back(file.FileName);
-  if (!write(files, folder, &outcome.writeFailure)) {
+  if (!write(files, folder, &outcome.writeReport)) {
     view.ShowError("Unable to write project files.");
     return Failed(outcome, Outcome::Step::WriteFiles);
   }

@@ -59,15 +59,15 @@ struct GenerateOutcome {
   std::string failedPath;    // CreateFolder: the folder that could not be made; ProbeFolder: the output folder
   std::error_code systemError;  // CreateFolder, ProbeFolder: the system's error, taken at the failing call
   std::vector<std::string> createdFolders;  // made by this run, outermost first; they stay
-  generator::WriteFailure writeFailure;    // WriteFiles: the file, why, and how many were written
+  generator::WriteReport writeReport;      // the backups made; WriteFiles: the file, why, and how many were written
   std::vector<std::string> fileNames;       // the project's files in writing order, once built
 };
 
 // Writes the built files into Folder; generator::WriteFileSet unless a front
 // end needs otherwise (a dry run lists them instead). True when all were
-// written; on false Failure says where and why.
+// written; Report says what was kept and, on false, where and why it stopped.
 using ProjectWriter = std::function<bool(const generator::ProjectFileSet& files, const std::string& folder,
-                                         generator::WriteFailure* failure)>;
+                                         generator::WriteReport* report)>;
 
 // The folder text less one trailing separator. The text is UTF-8 (or, on
 // POSIX, the system's bytes), where a separator byte is never part of

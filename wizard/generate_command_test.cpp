@@ -298,7 +298,7 @@ TEST_F(GenerateCommand, TheWriterGetsTheBuiltFilesAndTheFolderWithoutItsSeparato
   view.settings.OutputFolderText = out + platform::kPathDelimiter;
   std::string folderSeen;
   const GenerateOutcome o = RunGenerateCommand(view, [&](const generator::ProjectFileSet& files, const std::string& folder,
-                                                         generator::WriteFailure* failure) {
+                                                         generator::WriteReport* failure) {
     folderSeen = folder;
     EXPECT_EQ(files.at(0).FileName, "ExcelAddin1.dpr");
     return generator::WriteFileSet(files, folder, failure);

@@ -134,6 +134,47 @@ std::error_code WriteWholeFile(const std::string& path, std::string_view content
   return error;
 }
 
+std::error_code ReadEntry(const std::string& path, EntryKind& kind, std::string& bytes) {
+  bytes.clear();
+  struct stat entry {};
+  if (::lstat(path.c_str(), &entry) != 0) {
+    // No such entry, and none can be there: the writer says why it cannot make it.
+    if (errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG) return LastError();
+    kind = EntryKind::Missing;
+    return {};
+  }
+  if (S_ISLNK(entry.st_mode) || !S_ISREG(entry.st_mode)) {
+    kind = S_ISLNK(entry.st_mode) ? EntryKind::Link : EntryKind::Other;
+    return {};
+  }
+  // O_NONBLOCK: should the file have turned into a pipe meanwhile, the open
+  // does not wait for a writer; the check below then refuses it.
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat opened {};
+  if (!file || ::fstat(file.get(), &opened) != 0) return LastError();
+  if (!S_ISREG(opened.st_mode) || opened.st_ino != entry.st_ino || opened.st_dev != entry.st_dev)
+    return std::error_code(EBUSY, std::generic_category());  // replaced while we looked
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return LastError();
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  kind = EntryKind::File;
+  return {};
+}
+
+std::error_code MoveEntry(const std::string& from, const std::string& to) {
+  // rename() would replace a pipe or device too, and with it what the user put there.
+  struct stat there {};
+  if (::lstat(to.c_str(), &there) == 0 && !S_ISREG(there.st_mode) && !S_ISLNK(there.st_mode))
+    return std::error_code(S_ISDIR(there.st_mode) ? EISDIR : EEXIST, std::generic_category());
+  if (::rename(from.c_str(), to.c_str()) != 0) return LastError();
+  return {};
+}
+
 std::string ShortPathName(const std::string&) { return {}; }
 
 std::string CurrentDirectory() {

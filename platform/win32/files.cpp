@@ -151,6 +151,58 @@ std::error_code WriteWholeFile(const std::string& path, std::string_view content
   return error;
 }
 
+std::error_code ReadEntry(const std::string& path, EntryKind& kind, std::string& bytes) {
+  bytes.clear();
+  kind = EntryKind::Missing;
+  const std::wstring name = Utf16FromUtf8(path);
+  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // No such entry, and none can be there: the writer says why it cannot make it.
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME ||
+        code == ERROR_FILENAME_EXCED_RANGE)
+      return {};
+    return SystemError(code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE);
+  }
+  if ((attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? EntryKind::Link : EntryKind::Other;
+    return {};
+  }
+  ScopedFile file(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return LastError();
+  // A device name ("CON", "NUL", "COM1") opens the device: reading it could
+  // wait for input that never comes.
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file.get(), &info)) {
+    kind = EntryKind::Other;
+    return {};
+  }
+  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    kind = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? EntryKind::Link : EntryKind::Other;
+    return {};
+  }
+  char buffer[65536];
+  for (;;) {
+    DWORD n = 0;
+    if (!::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) return LastError();
+    if (n == 0) break;
+    bytes.append(buffer, n);
+  }
+  kind = EntryKind::File;
+  return {};
+}
+
+std::error_code MoveEntry(const std::string& from, const std::string& to) {
+  const std::wstring target = Utf16FromUtf8(to);
+  // A folder of that name stays what it is, whatever the file system would allow.
+  const DWORD there = ::GetFileAttributesW(target.c_str());
+  if (there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return SystemError(ERROR_ALREADY_EXISTS);
+  if (!::MoveFileExW(Utf16FromUtf8(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return LastError();
+  return {};
+}
+
 std::string ShortPathName(const std::string& path) {
   const std::wstring wide = Utf16FromUtf8(path);
   if (wide.empty()) return {};

@@ -1,6 +1,7 @@
 // Every way the Generate button can end, from the user's side: the questions
 // and notices with their exact words, titles, icons, buttons and places, the
 // answers, where the focus lands, and the files on disk afterwards.
+#include <map>
 #include <thread>
 
 #include "support/wizard_driver.h"
@@ -181,12 +182,17 @@ TEST_F(GenerateTest, TheProjectLandsInTheFolderAsNamedInAnyScript) {
   }
 }
 
-TEST_F(GenerateTest, GeneratingAgainAsksBeforeOverwritingTheProject) {
+// Only a project source of the same name is asked about. What a run
+// replaces by other bytes is kept as its backup, also the files of another
+// project that a project of another class name shares names with.
+TEST_F(GenerateTest, GeneratingAgainAsksOnlyForTheSameProjectAndKeepsWhatItReplaces) {
   ASSERT_TRUE(wizard.window());
+  const auto bytesOf = [&](const std::string& name) { return ReadBytes(work.path() / name); };
   wizard.Click(btnOk);  // into the working folder, which exists
   ExpectGenerated("Access 2000 COM Add-In generated successfully.");
   EXPECT_EQ(ListTree(work.path()), kAccessProject);
-  const std::string first = ProjectBytes(work.path());
+  const std::string first = ProjectBytes(work.path()), firstUnit = bytesOf("Unit1.pas"),
+                    firstReadme = bytesOf("Readme.txt");
 
   wizard.Click(btnOk);
   MessageWindow question = NextMessage();
@@ -202,7 +208,37 @@ TEST_F(GenerateTest, GeneratingAgainAsksBeforeOverwritingTheProject) {
   Give(Answer::ClickYes, question);
   ExpectGenerated("Access 2000 COM Add-In generated successfully.");
   EXPECT_NE(ProjectBytes(work.path()), first) << "a new class identifier was written";
-  EXPECT_EQ(ListTree(work.path()), kAccessProject);
+  // The read-me changes only when the second has moved on.
+  std::set<std::string> tree = kAccessProject;
+  tree.insert("Unit1.~pas");
+  if (bytesOf("Readme.txt") != firstReadme) tree.insert("Readme.~txt");
+  EXPECT_EQ(ListTree(work.path()), tree);
+  EXPECT_EQ(bytesOf("Unit1.~pas"), firstUnit);
+
+  // A Word add-in of another name beside it: no question, and the Access
+  // project's unit, batch files and read-me become backups.
+  std::map<std::string, std::string> access;
+  for (const std::string& name : kAccessProject) access[name] = bytesOf(name);
+  wizard.Click(cbTargetApp);
+  wizard.Press(VK_ESCAPE);
+  for (int row = 0; row < 5; ++row) wizard.Press(VK_DOWN);
+  ASSERT_EQ(wizard.Text(edtClassName), "WordAddin1");
+  wizard.SetText(edtClassName, "WordTools");
+  wizard.Click(btnOk);
+  const MessageWindow warning = NextMessage();
+  EXPECT_EQ(warning.title, "Office application not found") << warning.text;
+  Give(Answer::Enter, warning);
+  const MessageWindow done = NextMessage();
+  ExpectNotice(done, "Information", "information", "Word 2000 COM Add-In generated successfully.", {30, 200});
+  Give(Answer::ClickOk, done);
+  for (const char* name : {"AccessAddin1.dpr", "AccessAddin1.dof", "AccessAddin1.tlb"})
+    EXPECT_EQ(bytesOf(name), access[name]) << name;
+  for (const char* name : {"Unit1.pas", "Install.bat", "Uninstall.bat", "Readme.txt"}) {
+    EXPECT_EQ(bytesOf(generator::BackupName(name)), access[name]) << name;
+    tree.insert(generator::BackupName(name));
+  }
+  for (const char* name : {"WordTools.dpr", "WordTools.dof", "WordTools.tlb"}) tree.insert(name);
+  EXPECT_EQ(ListTree(work.path()), tree);
 
   wizard.Click(btnCancel);
   EXPECT_EQ(wizard.WaitForExit(), 0u) << "Close right after a generation";

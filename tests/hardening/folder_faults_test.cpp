@@ -44,7 +44,7 @@ TEST(FolderFaults, AFolderGoneOrReplacedBeforeWritingIsAFailureAndNothingIsRecre
     };
     if (c.moment == Moment::InTheWarningHook) view.onWarning = sabotage;
     const wizard::ProjectWriter write = [&](const generator::ProjectFileSet& files, const std::string& into,
-                                            generator::WriteFailure* failure) {
+                                            generator::WriteReport* failure) {
       if (c.moment == Moment::InTheWriter) sabotage();
       return generator::WriteFileSet(files, into, failure);
     };

@@ -1,6 +1,7 @@
 // The guarantee, as a property: for any settings that pass the checks, a
 // generation creates or changes nothing but the output folder (with its
-// missing parents) and the seven files in it, and removes nothing. The
+// missing parents), the seven files in it and their backups, removes
+// nothing, and keeps every file it replaces by other bytes as its backup. The
 // settings are random but seeded (QUILLFERN_PROPERTY_SEED picks another
 // seed); the whole test tree, decoys included, is listed before and after.
 #include <cstdlib>
@@ -78,7 +79,7 @@ std::uint32_t Seed() {
   return given ? static_cast<std::uint32_t>(std::strtoul(given, nullptr, 10)) : 20261209u;
 }
 
-TEST(Guarantee, AGenerationChangesOnlyTheOutputFolderAndItsSevenFiles) {
+TEST(Guarantee, AGenerationChangesOnlyTheOutputFolderItsSevenFilesAndTheirBackups) {
   const std::uint32_t seed = Seed();
   Random r(seed);
   TempFolder temp;
@@ -127,7 +128,10 @@ TEST(Guarantee, AGenerationChangesOnlyTheOutputFolderAndItsSevenFiles) {
     for (fs::path p = fs::path(folder); !fs::exists(p); p = p.parent_path())
       mayChange.insert(p.lexically_relative(temp.path()).generic_string());
     const std::string rel = fs::path(folder).lexically_relative(temp.path()).generic_string();
-    for (const std::string& name : ProjectFileNames(s.ClassName)) mayChange.insert(rel + "/" + name);
+    for (const std::string& name : ProjectFileNames(s.ClassName)) {
+      mayChange.insert(rel + "/" + name);
+      mayChange.insert(rel + "/" + generator::BackupName(name));
+    }
 
     const auto before = Snapshot(temp.path());
     RecordingView view(s);
@@ -153,6 +157,13 @@ TEST(Guarantee, AGenerationChangesOnlyTheOutputFolderAndItsSevenFiles) {
     for (const std::string& name : ProjectFileNames(s.ClassName)) {
       const std::string file = rel + "/" + name;
       ASSERT_TRUE(after.count(file) && !after.at(file).folder) << file << " was not written";
+      // Nothing the user had is lost: what was replaced is in its backup.
+      const auto earlier = before.find(file);
+      if (earlier != before.end() && earlier->second.bytes != after.at(file).bytes) {
+        const auto backup = after.find(rel + "/" + generator::BackupName(name));
+        ASSERT_NE(backup, after.end()) << file << " was replaced without a backup";
+        EXPECT_EQ(backup->second.bytes, earlier->second.bytes) << file;
+      }
     }
   }
   EXPECT_EQ(generations, 60);

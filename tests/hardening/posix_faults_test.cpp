@@ -97,7 +97,7 @@ TEST(DiskFaults, AFileSizeLimitStopsTheSetAtTheFirstFileTooLargeAndLeavesNoPartO
         for (const auto& f : files) WriteBytes(dir / f.FileName, "older " + f.FileName);
       const ChildResult r = InChild([&](std::string& report) {
         LimitFileSize(limit);
-        generator::WriteFailure failure;
+        generator::WriteReport failure;
         const bool written = generator::WriteFileSet(files, dir.str(), &failure);
         report = failure.FileName + "|" + std::to_string(failure.FilesWritten) + "|" + platform::ErrorText(failure.Error);
         return written ? 1 : 0;
@@ -107,6 +107,10 @@ TEST(DiskFaults, AFileSizeLimitStopsTheSetAtTheFirstFileTooLargeAndLeavesNoPartO
                               std::strerror(EFBIG));
       for (std::size_t i = 0; i < files.size(); ++i) {
         const fs::path file = dir.path() / files[i].FileName;
+        // The older file is kept before it is replaced, even by a write that fails.
+        if (olderProject && i <= firstTooLarge) {
+          EXPECT_EQ(ReadBytes(dir / generator::BackupName(files[i].FileName)), "older " + files[i].FileName);
+        }
         if (i < firstTooLarge) {
           EXPECT_TRUE(SameBytes(files[i].Content, ReadBytes(file))) << files[i].FileName;
         } else if (i == firstTooLarge) {
@@ -332,17 +336,26 @@ class Links : public ::testing::Test {
   CliResult Generate() { return RunCliWith({"-a", "Excel", "-V", "XP", "-o", folder, "--force"}); }
 };
 
-TEST_F(Links, ASymbolicLinkOfTheSetIsReplacedAndItsTargetKept) {
-  for (const char* name : {"Unit1.pas", "ExcelAddin1.dpr", "Readme.txt"}) {
+// At a file's name the link itself is moved aside as the backup; at a
+// backup's name it makes way for the backup. Neither is followed.
+TEST_F(Links, ASymbolicLinkAtAFilesOrItsBackupsNameIsReplacedAndItsTargetKept) {
+  for (const char* name : {"Unit1.pas", "ExcelAddin1.dpr", "Readme.txt", "Unit1.~pas"}) {
     SCOPED_TRACE(name);
     fs::remove_all(folder);
     fs::create_directory(folder);
+    WriteBytes(fs::path(folder) / "Unit1.pas", "mine");
+    fs::remove(fs::path(folder) / name);
     fs::create_symlink(outside, fs::path(folder) / name);
     const CliResult r = Generate();
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadBytes(outside), "precious");
-    EXPECT_FALSE(fs::is_symlink(fs::path(folder) / name));
-    EXPECT_TRUE(fs::is_regular_file(fs::path(folder) / name));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(fs::path(folder) / name)));
+    if (std::string(name) == "Unit1.~pas") {
+      EXPECT_EQ(ReadBytes(fs::path(folder) / name), "mine");
+    } else {
+      EXPECT_EQ(fs::read_symlink(fs::path(folder) / generator::BackupName(name)), outside)
+          << "the link is not its backup";
+    }
   }
 }
 
@@ -370,6 +383,17 @@ TEST_F(Links, APipeOrALinkToADeviceIsNotWrittenInto) {
   EXPECT_EQ(pipe.status, 1);
   EXPECT_NE(pipe.err.find("could not write " + folder + "/Install.bat: "), std::string::npos) << pipe.err;
   EXPECT_TRUE(fs::is_fifo(fs::path(folder) / "Install.bat"));
+  // Nor is a pipe at a backup's name: the file it would keep stays as it was.
+  fs::remove(fs::path(folder) / "Install.bat");
+  WriteBytes(fs::path(folder) / "Unit1.pas", "mine");
+  ASSERT_EQ(::mkfifo((fs::path(folder) / "Unit1.~pas").c_str(), 0666), 0);
+  const CliResult backup = Generate();
+  EXPECT_EQ(backup.status, 1);
+  EXPECT_NE(backup.err.find("could not back up " + folder + "/Unit1.pas as Unit1.~pas: "), std::string::npos)
+      << backup.err;
+  EXPECT_EQ(ReadBytes(fs::path(folder) / "Unit1.pas"), "mine");
+  EXPECT_TRUE(fs::is_fifo(fs::path(folder) / "Unit1.~pas"));
+  fs::remove(fs::path(folder) / "Unit1.~pas");
 
   fs::remove(fs::path(folder) / "Install.bat");
   fs::create_symlink("/dev/null", fs::path(folder) / "Readme.txt");

@@ -30,8 +30,8 @@ void ExpectOutcomeMatchesDisk(const wizard::GenerateOutcome& o, const std::strin
   std::size_t written = kSet.size();
   if (o.result != Outcome::Result::Generated) {
     ASSERT_EQ(o.result, Outcome::Result::Failed);
-    EXPECT_TRUE(o.systemError || o.writeFailure.Error) << "no reason";
-    written = o.failedStep == Outcome::Step::WriteFiles ? o.writeFailure.FilesWritten : 0;
+    EXPECT_TRUE(o.systemError || o.writeReport.Error) << "no reason";
+    written = o.failedStep == Outcome::Step::WriteFiles ? o.writeReport.FilesWritten : 0;
   }
   for (const std::string& made : o.createdFolders) EXPECT_TRUE(platform::FolderExists(made)) << made;
   for (std::size_t i = 0; i < kSet.size(); ++i)
@@ -144,14 +144,19 @@ TEST(Win32Locks, AFileHeldWithoutSharingStopsTheCliThereAndItSaysWhatStays) {
   const ProcessResult r = RunCliExecutable({"-a", "Excel", "-V", "XP", "--force", "-o", folder});
   held.Reset();
   EXPECT_EQ(r.exitCode, 1u) << r.err;
-  EXPECT_NE(r.err.find("error: Unable to write project files.\r\nerror: could not write " + folder + "\\Install.bat: "),
+  // Held, it can be neither read to be kept nor written.
+  EXPECT_NE(r.err.find("error: Unable to write project files.\r\nerror: could not back up " + folder +
+                       "\\Install.bat as Install.~bat: "),
             std::string::npos)
       << r.err;
-  EXPECT_NE(r.err.find("written and left in place: ExcelAddin1.dpr, ExcelAddin1.dof, ExcelAddin1.tlb, Unit1.pas; "
-                       "not written: Install.bat, Uninstall.bat, Readme.txt"),
+  EXPECT_NE(r.err.find("; it was left as it was; the project is incomplete: written and left in place: "
+                       "ExcelAddin1.dpr, ExcelAddin1.dof, ExcelAddin1.tlb, Unit1.pas; "
+                       "not written: Install.bat, Uninstall.bat, Readme.txt; replaced files kept as backups: Unit1.~pas"),
             std::string::npos)
       << r.err;
   EXPECT_NE(ReadBytes(fs::path(folder) / "Unit1.pas"), unitBefore) << "a file before the held one was not written";
+  EXPECT_EQ(ReadBytes(fs::path(folder) / "Unit1.~pas"), unitBefore);
+  EXPECT_FALSE(fs::exists(fs::path(folder) / "Install.~bat"));
   EXPECT_EQ(ReadBytes(fs::path(folder) / "Readme.txt"), before) << "a file after the held one was written";
   EXPECT_GT(fs::file_size(fs::path(folder) / "Install.bat"), 0u) << "the held file lost its bytes";
   // Released, the same run goes through: the lock was the only obstacle.
