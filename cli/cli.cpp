@@ -63,15 +63,25 @@ std::optional<bool> ParseHive(const std::string& name) {
   return std::nullopt;
 }
 
-// Sets the four load flags from "connected,bootload,..." or "none"; returns
-// the first word it does not know, or nothing when all were understood.
+// Text without the blanks (spaces, tabs) at either end.
+std::string WithoutOuterBlanks(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Sets the four load flags from "connected,bootload,..." or "none", with
+// blanks allowed around each word (as lists are typed: "connected,
+// bootload"); returns the first word it does not know, or nothing when all
+// were understood.
 std::optional<std::string> ParseLoad(const std::string& list, WizardSettings& s) {
   s.LoadConnected = s.LoadBootLoad = s.LoadDemandLoad = s.LoadConnectFirstTime = false;
-  if (platform::AsciiLower(list) == "none") return std::nullopt;
+  if (platform::AsciiLower(WithoutOuterBlanks(list)) == "none") return std::nullopt;
   std::stringstream words(list);
   std::string word;
   bool any = false;
   while (std::getline(words, word, ',')) {
+    word = WithoutOuterBlanks(word);
     const std::string w = platform::AsciiLower(word);
     if (w == "connected") s.LoadConnected = true;
     else if (w == "bootload") s.LoadBootLoad = true;
@@ -338,8 +348,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
                  "interface unit file name (default: the host's wrapper unit for that version + \".pas\")");
   app.add_option("--install-in", hive, "HKCU (default) or HKLM");
   app.add_option("-l,--load", load,
-                 "comma list of connected, bootload, demandload, connectfirsttime, or none "
-                 "(default: connected,bootload)");
+                 "comma list of connected, bootload, demandload, connectfirsttime, or none, blanks around "
+                 "the commas allowed (default: connected,bootload)");
   app.add_option("-f,--friendly-name", friendlyName, "default \"New <App> Add-In\"");
   app.add_option("-c,--class-name", className, "default \"<App>Addin1\"");
   app.add_option("-d,--description", description, "default \"Microsoft <App> <Version> COM Add-In\"");

@@ -185,6 +185,8 @@ TEST(Cli, ReportsBadInputsWithTheWizardsTextsAndExitStatus) {
       {{"-V", "2003"}, 2, "error: unknown Office version '2003'"},
       {{"--install-in", "HKCR"}, 2, "error: unknown registry hive 'HKCR'"},
       {{"-l", "connected,sometimes"}, 2, "error: unknown load behaviour 'sometimes'"},
+      {{"-l", "connected, boot load"}, 2, "error: unknown load behaviour 'boot load'"},
+      {{"-l", "connected, ,bootload"}, 2, "error: unknown load behaviour ''"},
       {{"-l", ""}, 2, "error: unknown load behaviour ''"},
       {{"--bogus"}, 2, "error: "},
       {{"stray"}, 2, "error: "},

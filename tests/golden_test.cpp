@@ -46,15 +46,16 @@ TEST_P(GoldenProject, MatchesTheExpectedFilesByteForByte) {
 INSTANTIATE_TEST_SUITE_P(
     Scenarios, GoldenProject,
     ::testing::Values(
-        // Long options; host, version, hive and load flags in any letter case.
+        // Long options; host, version, hive and load flags in any letter case,
+        // the flags with blanks around the commas as lists are typed.
         Scenario{"excel-2002-defaults", {"--app", "EXCEL", "--office-version", "xp"}, "ExcelAddin1"},
         Scenario{"powerpoint-2000-hklm-all-flags-quotes",
                  {"-a", "powerpoint", "-V", "2000", "--install-in", "hklm", "-l",
-                  "connectFirstTime,DemandLoad,bootload,connected", "-f", "Bob's 100% \"Tools\"", "-d",
+                  "connectFirstTime, DemandLoad ,bootload,\tconnected", "-f", "Bob's 100% \"Tools\"", "-d",
                   "It's %DESCRIPTION% for %OFFICEAPPNAME%"},
                  "PowerPointAddin1"},
         Scenario{"word-2000-own-names-no-load",
-                 {"-a", "Word", "-V", "2000", "-l", "none", "-c", "MyWordAddIn", "-u", "MyWord2000.PAS",
+                 {"-a", "Word", "-V", "2000", "-l", " none ", "-c", "MyWordAddIn", "-u", "MyWord2000.PAS",
                   "-f", "", "-d", ""},
                  "MyWordAddIn"},
         Scenario{"word-2000-defaults", {"-a", "Word", "-V", "2000"}, "WordAddin1"}),
