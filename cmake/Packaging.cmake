@@ -1,8 +1,9 @@
 # What a user downloads: one ZIP per system, unpacked into a folder of its
 # own. The Windows package holds the wizard, the command-line generator, the
 # help file and the library units; the Linux one the command-line generator
-# and the library units. The generated projects' search path is the
-# LibraryFiles folder beside the program, so it travels in the package.
+# and the library units; both the README and the help's pages. The generated
+# projects' search path is the LibraryFiles folder beside the program, so it
+# travels in the package.
 if(WIN32)
   install(TARGETS quillfern quillfern-cli RUNTIME DESTINATION .)
   install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/quillfern.chm DESTINATION .)
@@ -12,7 +13,20 @@ else()
   set(CPACK_PACKAGE_FILE_NAME "quillfern-cli-${PROJECT_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR}")
 endif()
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/LibraryFiles/ DESTINATION LibraryFiles)
-install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
+
+# The README travels without its part about the sources, and with what it
+# links to: the help's pages (also the help file's sources) and the picture.
+set(QUILLFERN_PACKAGE_README ${CMAKE_BINARY_DIR}/package-readme/README.md)
+add_custom_command(
+  OUTPUT ${QUILLFERN_PACKAGE_README}
+  COMMAND ${CMAKE_COMMAND} -DINPUT=${CMAKE_SOURCE_DIR}/README.md -DOUTPUT=${QUILLFERN_PACKAGE_README}
+          -P ${CMAKE_SOURCE_DIR}/cmake/PackageReadme.cmake
+  DEPENDS ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/cmake/PackageReadme.cmake
+  VERBATIM)
+add_custom_target(package_readme ALL DEPENDS ${QUILLFERN_PACKAGE_README})
+install(FILES ${QUILLFERN_PACKAGE_README} ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/wizard.png DESTINATION docs)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/help/ DESTINATION docs/help FILES_MATCHING PATTERN "*.md")
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_STRIP_FILES ON)
