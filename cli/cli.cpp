@@ -268,7 +268,7 @@ void ExplainFailure(const GenerateOutcome& o, std::ostream& err) {
       if (done == o.fileNames.begin()) err << "; no file was written";
       else err << "; the project is incomplete: written and left in place: " << Joined(o.fileNames.begin(), done)
                << "; not written: " << Joined(done, o.fileNames.end());
-      if (!w.Backups.empty()) err << "; replaced files kept as backups: " << Joined(w.Backups.begin(), w.Backups.end());
+      if (!w.Backups.empty()) err << "; earlier files kept as backups: " << Joined(w.Backups.begin(), w.Backups.end());
       err << created << "\n";
       return;
     }

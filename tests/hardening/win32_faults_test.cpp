@@ -151,7 +151,7 @@ TEST(Win32Locks, AFileHeldWithoutSharingStopsTheCliThereAndItSaysWhatStays) {
       << r.err;
   EXPECT_NE(r.err.find("; it was left as it was; the project is incomplete: written and left in place: "
                        "ExcelAddin1.dpr, ExcelAddin1.dof, ExcelAddin1.tlb, Unit1.pas; "
-                       "not written: Install.bat, Uninstall.bat, Readme.txt; replaced files kept as backups: Unit1.~pas"),
+                       "not written: Install.bat, Uninstall.bat, Readme.txt; earlier files kept as backups: Unit1.~pas"),
             std::string::npos)
       << r.err;
   EXPECT_NE(ReadBytes(fs::path(folder) / "Unit1.pas"), unitBefore) << "a file before the held one was not written";
