@@ -212,26 +212,24 @@ bool WriteFileSet(const ProjectFileSet& files, const std::string& folder, WriteR
   WriteReport ignored;
   WriteReport& r = report ? *report : ignored;
   r = {};
+  const auto stop = [&r](std::size_t written, const std::string& fileName, bool backup, std::error_code error) {
+    r.FilesWritten = written;
+    r.FileName = fileName;
+    r.BackupFailed = backup;
+    r.Error = error;
+    return false;
+  };
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string path = folder + platform::kPathDelimiter + files[i].FileName;
     const Earlier earlier = LookAt(path);
     if (earlier.MustBeKept(files[i].Content)) {
       const std::string backup = BackupName(files[i].FileName);
-      if (const std::error_code error = Keep(earlier, path, folder + platform::kPathDelimiter + backup)) {
-        r.FilesWritten = i;
-        r.FileName = files[i].FileName;
-        r.BackupFailed = true;
-        r.Error = error;
-        return false;
-      }
+      if (const std::error_code error = Keep(earlier, path, folder + platform::kPathDelimiter + backup))
+        return stop(i, files[i].FileName, true, error);
       r.Backups.push_back(backup);
     }
-    if (const std::error_code error = platform::WriteWholeFile(path, files[i].Content)) {
-      r.FilesWritten = i;
-      r.FileName = files[i].FileName;
-      r.Error = error;
-      return false;
-    }
+    if (const std::error_code error = platform::WriteWholeFile(path, files[i].Content))
+      return stop(i, files[i].FileName, false, error);
   }
   r.FilesWritten = files.size();
   return true;

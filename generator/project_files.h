@@ -67,7 +67,7 @@ std::string BackupName(const std::string& fileName);
 // What a write did, for a front end that can say more than the fixed
 // message: the backups it made and, when it stopped, which file and why.
 struct WriteReport {
-  std::size_t FilesWritten = 0;      // entries written completely before the failure
+  std::size_t FilesWritten = 0;      // entries written completely: all, or those before the failure
   std::string FileName;              // the entry that could not be written
   bool BackupFailed = false;         // its earlier file could not be kept, so it was not touched
   std::error_code Error;             // the system's error, taken where the write failed
