@@ -16,16 +16,16 @@
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "version.h"
-#include "wizard/generate_command.h"
+#include "command/generate_command.h"
 
 namespace quillfern::cli {
 
 namespace {
 
 using generator::WizardSettings;
-using wizard::GenerateOutcome;
-using wizard::InputField;
-using wizard::Question;
+using command::GenerateOutcome;
+using command::InputField;
+using command::Question;
 using Refusal = GenerateOutcome::Refusal;
 using Step = GenerateOutcome::Step;
 
@@ -148,7 +148,7 @@ void PrintCatalogue(std::ostream& out) {
 // missing folder is created (unless this is a dry run), an existing project
 // is replaced only with --force, and an invalid name is an error. A question
 // that stops the run is reported by its first line.
-class TerminalView : public wizard::GenerateView {
+class TerminalView : public command::GenerateView {
  public:
   TerminalView(WizardSettings settings, bool force, bool dryRun, std::ostream& out, std::ostream& err)
       : settings_(std::move(settings)), force_(force), dryRun_(dryRun), out_(out), err_(err) {}
@@ -306,7 +306,7 @@ int Generate(const WizardSettings& settings, const generator::FixedMachineValues
              std::ostream& out, std::ostream& err) {
   TerminalView view(settings, force, dryRun, out, err);
   std::vector<std::string> planned, backups;
-  const wizard::ProjectWriter listOnly = [&](const generator::ProjectFileSet& files, const std::string& folder,
+  const command::ProjectWriter listOnly = [&](const generator::ProjectFileSet& files, const std::string& folder,
                                              generator::WriteReport*) {
     for (const auto& file : files) planned.push_back(folder + platform::kPathDelimiter + file.FileName);
     backups = generator::BackupsNeeded(files, folder);
@@ -314,7 +314,7 @@ int Generate(const WizardSettings& settings, const generator::FixedMachineValues
   };
   try {
     const GenerateOutcome outcome =
-        wizard::RunGenerateCommand(view, dryRun ? listOnly : wizard::ProjectWriter(generator::WriteFileSet), fixed);
+        command::RunGenerateCommand(view, dryRun ? listOnly : command::ProjectWriter(generator::WriteFileSet), fixed);
     if (dryRun) return DryRun(outcome, fixed, planned, backups, view, out);
     if (outcome.result == GenerateOutcome::Result::Failed) ExplainFailure(outcome, err);
     const std::vector<std::string>& kept = outcome.writeReport.Backups;
@@ -322,7 +322,7 @@ int Generate(const WizardSettings& settings, const generator::FixedMachineValues
       out << "Replaced files kept as backups: " << Joined(kept.begin(), kept.end()) << "\n";
     return StatusOf(outcome);
   } catch (const std::exception& e) {
-    err << "error: " << wizard::UnexpectedErrorText(e.what()) << "\n";
+    err << "error: " << command::UnexpectedErrorText(e.what()) << "\n";
     return kCouldNotGenerate;
   }
 }

@@ -1,9 +1,9 @@
-#include "wizard/generate_command.h"
+#include "command/generate_command.h"
 
 #include "catalogue/catalogue.h"
 #include "platform/files.h"
 
-namespace quillfern::wizard {
+namespace quillfern::command {
 
 namespace {
 
@@ -117,4 +117,4 @@ std::string UnexpectedErrorText(const std::string& message) {
   return message;
 }
 
-}  // namespace quillfern::wizard
+}  // namespace quillfern::command

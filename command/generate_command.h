@@ -11,9 +11,9 @@
 
 #include "generator/project_files.h"
 #include "generator/wizard_settings.h"
-#include "wizard/input_checks.h"
+#include "command/input_checks.h"
 
-namespace quillfern::wizard {
+namespace quillfern::command {
 
 using generator::WizardSettings;
 
@@ -86,4 +86,4 @@ GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& writ
 // when the message ends in a character above ".".
 std::string UnexpectedErrorText(const std::string& message);
 
-}  // namespace quillfern::wizard
+}  // namespace quillfern::command

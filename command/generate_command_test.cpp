@@ -1,4 +1,4 @@
-#include "wizard/generate_command.h"
+#include "command/generate_command.h"
 
 #include <functional>
 #include <optional>
@@ -10,7 +10,7 @@
 #include "platform/program.h"
 #include "support/test_support.h"
 
-namespace quillfern::wizard {
+namespace quillfern::command {
 namespace {
 
 namespace fs = std::filesystem;
@@ -401,4 +401,4 @@ TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldAndFocusesTheirField) {
 }
 
 }  // namespace
-}  // namespace quillfern::wizard
+}  // namespace quillfern::command

@@ -1,4 +1,4 @@
-#include "wizard/input_checks.h"
+#include "command/input_checks.h"
 
 #include <algorithm>
 #include <array>
@@ -11,7 +11,7 @@
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 
-namespace quillfern::wizard {
+namespace quillfern::command {
 
 namespace {
 
@@ -301,4 +301,4 @@ bool InterfaceUnitBreaksProject(const WizardSettings& s) {
   return AnySameName(kAddInUnitUses, name) || AnySameName(AddInUnitLookups(s), name) || SameName(name, s.ClassName);
 }
 
-}  // namespace quillfern::wizard
+}  // namespace quillfern::command

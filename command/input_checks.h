@@ -11,7 +11,7 @@
 
 #include "generator/wizard_settings.h"
 
-namespace quillfern::wizard {
+namespace quillfern::command {
 
 // The dialog's text boxes, in the dialog's keyboard order.
 enum class InputField { InterfaceUnit, FriendlyName, ClassName, Description, OutputFolder };
@@ -85,4 +85,4 @@ bool ClassNameBreaksProject(const generator::WizardSettings& settings);
 // or the class name.
 bool InterfaceUnitBreaksProject(const generator::WizardSettings& settings);
 
-}  // namespace quillfern::wizard
+}  // namespace quillfern::command

@@ -5,7 +5,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "platform/files.h"
-#include "wizard/generate_command.h"
+#include "command/generate_command.h"
 
 namespace {
 
@@ -48,12 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace quillfern;
   const std::string name(reinterpret_cast<const char*>(data), size);
 
-  if (wizard::IsValidIdentifier(name) != ModelIdentifier(name))
+  if (command::IsValidIdentifier(name) != ModelIdentifier(name))
     fuzz::Fail("IsValidIdentifier differs from the model", name);
-  if (wizard::IsValidUnitFileName(name) != ModelUnitFileName(name))
+  if (command::IsValidUnitFileName(name) != ModelUnitFileName(name))
     fuzz::Fail("IsValidUnitFileName differs from the model", name);
 
-  const std::string folder = wizard::OutputFolder(name);
+  const std::string folder = command::OutputFolder(name);
   const bool endsInSeparator = !name.empty() && name.back() == platform::kPathDelimiter;
   if (folder != (endsInSeparator ? name.substr(0, name.size() - 1) : name))
     fuzz::Fail("OutputFolder removed other than one trailing separator", folder);

@@ -43,12 +43,12 @@ TEST(FolderFaults, AFolderGoneOrReplacedBeforeWritingIsAFailureAndNothingIsRecre
       if (c.sabotage == Sabotage::ReplaceFolderWithFile) WriteBytes(folder, "not a folder");
     };
     if (c.moment == Moment::InTheWarningHook) view.onWarning = sabotage;
-    const wizard::ProjectWriter write = [&](const generator::ProjectFileSet& files, const std::string& into,
+    const command::ProjectWriter write = [&](const generator::ProjectFileSet& files, const std::string& into,
                                             generator::WriteReport* failure) {
       if (c.moment == Moment::InTheWriter) sabotage();
       return generator::WriteFileSet(files, into, failure);
     };
-    wizard::RunGenerateCommand(view, write);
+    command::RunGenerateCommand(view, write);
 
     EXPECT_EQ(view.Outcome(), "error Unable to write project files.") << c.what;
     const std::set<std::string> expected =

@@ -135,7 +135,7 @@ TEST(Guarantee, AGenerationChangesOnlyTheOutputFolderItsSevenFilesAndTheirBackup
 
     const auto before = Snapshot(temp.path());
     RecordingView view(s);
-    wizard::RunGenerateCommand(view);
+    command::RunGenerateCommand(view);
     const auto after = Snapshot(temp.path());
 
     ASSERT_EQ(view.Outcome(), "info " + catalogue::SuccessMessage(s.TargetApp, s.TargetVersion));

@@ -25,8 +25,8 @@ const std::vector<std::string> kSet = ProjectFileNames("ExcelAddin1");
 // says from it) matches the disk: success means seven files; a failure has
 // the system's reason, and the folders and files it names as made are there
 // and no others of the set.
-void ExpectOutcomeMatchesDisk(const wizard::GenerateOutcome& o, const std::string& folder) {
-  using Outcome = wizard::GenerateOutcome;
+void ExpectOutcomeMatchesDisk(const command::GenerateOutcome& o, const std::string& folder) {
+  using Outcome = command::GenerateOutcome;
   std::size_t written = kSet.size();
   if (o.result != Outcome::Result::Generated) {
     ASSERT_EQ(o.result, Outcome::Result::Failed);
@@ -48,9 +48,9 @@ TEST(Win32LongPaths, FoldersAroundMaxPathEitherWorkWholeOrFailSayingWhatStays) {
     if (folder.back() == '\\') folder.back() = 'q';
     SCOPED_TRACE(std::to_string(folder.size()) + " characters");
     RecordingView view(NewProjectSettings(1, 1, folder));
-    const wizard::GenerateOutcome o = wizard::RunGenerateCommand(view);
+    const command::GenerateOutcome o = command::RunGenerateCommand(view);
     ExpectOutcomeMatchesDisk(o, folder);
-    if (o.result != wizard::GenerateOutcome::Result::Generated) ++failed;
+    if (o.result != command::GenerateOutcome::Result::Generated) ++failed;
     if (folder.size() + sizeof "\\ExcelAddin1.dpr" - 1 < MAX_PATH) {
       EXPECT_EQ(view.Outcome(), "info Excel 2002 COM Add-In generated successfully.");
     }

@@ -168,16 +168,16 @@ CliResult RunCliWith(std::vector<std::string> args, const std::optional<std::str
   return {status, out.str(), err.str()};
 }
 
-void RecordingView::SetFieldText(wizard::InputField field, const std::string& text) {
-  (field == wizard::InputField::ClassName ? settings.ClassName : settings.InterfaceUnitFile) = text;
-  log.push_back("set " + std::string(wizard::FieldName(field)) + " " + text);
+void RecordingView::SetFieldText(command::InputField field, const std::string& text) {
+  (field == command::InputField::ClassName ? settings.ClassName : settings.InterfaceUnitFile) = text;
+  log.push_back("set " + std::string(command::FieldName(field)) + " " + text);
 }
 
-void RecordingView::FocusField(wizard::InputField field) {
-  log.push_back("focus " + std::string(wizard::FieldName(field)));
+void RecordingView::FocusField(command::InputField field) {
+  log.push_back("focus " + std::string(command::FieldName(field)));
 }
 
-bool RecordingView::AskYesNo(wizard::Question, const std::string& text) {
+bool RecordingView::AskYesNo(command::Question, const std::string& text) {
   if (answers.empty() && scriptedOnly) ADD_FAILURE() << "unexpected question: " << text;
   const bool yes = answers.empty() ? !scriptedOnly : answers.front();
   if (!answers.empty()) answers.pop_front();

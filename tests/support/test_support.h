@@ -17,7 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "generator/project_files.h"
-#include "wizard/generate_command.h"
+#include "command/generate_command.h"
 
 namespace quillfern::testing {
 
@@ -101,7 +101,7 @@ CliResult RunCliWith(std::vector<std::string> args, const std::optional<std::str
 // A view with fixed settings that answers from a script and logs everything
 // the command did, one line each: "ask TEXT -> Yes", "set FIELD TEXT",
 // "focus FIELD", "error TEXT", "info TEXT", "warning TITLE".
-class RecordingView : public wizard::GenerateView {
+class RecordingView : public command::GenerateView {
  public:
   explicit RecordingView(generator::WizardSettings s = {}) : settings(std::move(s)) {}
 
@@ -112,9 +112,9 @@ class RecordingView : public wizard::GenerateView {
   std::vector<std::string> log;
 
   generator::WizardSettings ReadSettings() override { return settings; }
-  void SetFieldText(wizard::InputField field, const std::string& text) override;
-  void FocusField(wizard::InputField field) override;
-  bool AskYesNo(wizard::Question, const std::string& text) override;
+  void SetFieldText(command::InputField field, const std::string& text) override;
+  void FocusField(command::InputField field) override;
+  bool AskYesNo(command::Question, const std::string& text) override;
   void ShowError(const std::string& text) override { log.push_back("error " + text); }
   void ShowInformation(const std::string& text) override { log.push_back("info " + text); }
   void ShowWarning(const std::string& title, const std::string&) override;

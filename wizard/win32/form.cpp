@@ -331,11 +331,11 @@ void TfrmNewOfficeAddIn::btnFolderClick() {
 
 void TfrmNewOfficeAddIn::btnHelpClick() { platform::ShowHelpFile(); }
 
-void TfrmNewOfficeAddIn::btnOkClick() { RunGenerateCommand(*this); }
+void TfrmNewOfficeAddIn::btnOkClick() { command::RunGenerateCommand(*this); }
 
 void TfrmNewOfficeAddIn::ShowUnexpectedError(const std::string& message) noexcept {
   try {
-    ::MessageBoxW(hwnd_, platform::Utf16FromUtf8(UnexpectedErrorText(message)).c_str(), applicationTitle_.c_str(),
+    ::MessageBoxW(hwnd_, platform::Utf16FromUtf8(command::UnexpectedErrorText(message)).c_str(), applicationTitle_.c_str(),
                   MB_OK | MB_ICONERROR);
   } catch (...) {
     // Nothing is left to tell the user with.

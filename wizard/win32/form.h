@@ -7,12 +7,17 @@
 #include <array>
 #include <string>
 
-#include "wizard/generate_command.h"
+#include "command/generate_command.h"
 #include "wizard/win32/dialog_support.h"
 #include "wizard/win32/layout.h"
 #include "wizard/win32/message_dialog.h"
 
 namespace quillfern::wizard::win32 {
+
+using command::GenerateView;
+using command::InputField;
+using command::Question;
+using command::WizardSettings;
 
 // The result ShowModal gives when the dialog was closed by "Close" or the
 // close box.
