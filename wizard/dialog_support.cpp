@@ -2,11 +2,11 @@
 // needs no import library for them and oleacc.dll is loaded only by COM.
 #include <initguid.h>
 
-#include "wizard/win32/dialog_support.h"
+#include "wizard/dialog_support.h"
 
 #include <objbase.h>
 
-namespace quillfern::wizard::win32 {
+namespace quillfern::wizard {
 
 std::vector<DWORD> EmptyDialogTemplate(DWORD style, DWORD exStyle) {
   // DLGTEMPLATE, then three empty WORD arrays: no menu, the default dialog
@@ -162,4 +162,4 @@ void AccessibleNames::Clear() {
   service_.Reset();
 }
 
-}  // namespace quillfern::wizard::win32
+}  // namespace quillfern::wizard

@@ -14,7 +14,7 @@
 #include "platform/win32/scoped.h"
 #include "platform/win32/utf16.h"
 
-namespace quillfern::wizard::win32 {
+namespace quillfern::wizard {
 
 // A font, brush or other GDI object that we made.
 struct GdiTraits {
@@ -149,4 +149,4 @@ class AccessibleNames {
   std::vector<HWND> named_;
 };
 
-}  // namespace quillfern::wizard::win32
+}  // namespace quillfern::wizard

@@ -1,4 +1,4 @@
-#include "wizard/win32/form.h"
+#include "wizard/form.h"
 
 #include <algorithm>
 #include <exception>
@@ -9,9 +9,9 @@
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/win32/utf16.h"
-#include "wizard/win32/resource.h"
+#include "wizard/resource.h"
 
-namespace quillfern::wizard::win32 {
+namespace quillfern::wizard {
 
 namespace {
 
@@ -420,4 +420,4 @@ int TfrmNewOfficeAddIn::Message(MessageKind kind, const std::string& text, Messa
   return ShowMessageDialog(hwnd_, font_, dpi_, kind, text, At(at));
 }
 
-}  // namespace quillfern::wizard::win32
+}  // namespace quillfern::wizard

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "command/generate_command.h"
-#include "wizard/win32/dialog_support.h"
-#include "wizard/win32/layout.h"
-#include "wizard/win32/message_dialog.h"
+#include "wizard/dialog_support.h"
+#include "wizard/layout.h"
+#include "wizard/message_dialog.h"
 
-namespace quillfern::wizard::win32 {
+namespace quillfern::wizard {
 
 using command::GenerateView;
 using command::InputField;
@@ -112,4 +112,4 @@ class TfrmNewOfficeAddIn final : public GenerateView {
   OpenDialog OpenDlg;
 };
 
-}  // namespace quillfern::wizard::win32
+}  // namespace quillfern::wizard

@@ -1,11 +1,11 @@
-#include "wizard/win32/layout.h"
+#include "wizard/layout.h"
 
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
 #include <tuple>
 
-namespace quillfern::wizard::win32 {
+namespace quillfern::wizard {
 
 const ControlLayout& LayoutOf(ControlId id) {
   for (const ControlLayout& row : kLayout)
@@ -167,4 +167,4 @@ std::array<const ControlLayout*, kLayout.size()> CreationOrder() {
   return order;
 }
 
-}  // namespace quillfern::wizard::win32
+}  // namespace quillfern::wizard

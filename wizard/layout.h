@@ -9,7 +9,7 @@
 #include <functional>
 #include <string_view>
 
-namespace quillfern::wizard::win32 {
+namespace quillfern::wizard {
 
 // Control identities, stable so that tests and the keyboard handling can
 // find each control. None equals IDOK or IDCANCEL: Enter and Esc reach the
@@ -164,4 +164,4 @@ const ControlLayout& LayoutOf(ControlId id);
 // tab position, each input of kLabels right after its label.
 std::array<const ControlLayout*, kLayout.size()> CreationOrder();
 
-}  // namespace quillfern::wizard::win32
+}  // namespace quillfern::wizard

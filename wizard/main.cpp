@@ -5,8 +5,8 @@
 #include <commctrl.h>
 
 #include "platform/win32/utf16.h"
-#include "wizard/win32/dialog_support.h"
-#include "wizard/win32/form.h"
+#include "wizard/dialog_support.h"
+#include "wizard/form.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The manifest asks for the version 6 controls; they are registered once
@@ -16,7 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   const quillfern::platform::win32::ScopedComApartment com;  // the folder picker needs it
   try {
-    quillfern::wizard::win32::TfrmNewOfficeAddIn frmNewOfficeAddIn;
+    quillfern::wizard::TfrmNewOfficeAddIn frmNewOfficeAddIn;
     frmNewOfficeAddIn.ShowModal();
   } catch (const std::exception& error) {
     ::MessageBoxW(nullptr, quillfern::platform::Utf16FromUtf8(error.what()).c_str(), L"Quillfern",

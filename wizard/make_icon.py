@@ -8,7 +8,7 @@ at 16, 24, 32, 48 and 256 pixels; the 256-pixel image is stored as PNG, as
 Explorer expects, the others as bitmaps. Standard library only, and the
 output is the same byte for byte on every run.
 
-Usage: wizard/win32/make_icon.py [output.ico]
+Usage: wizard/make_icon.py [output.ico]
 """
 import math
 import os

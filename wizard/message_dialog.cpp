@@ -1,4 +1,4 @@
-#include "wizard/win32/message_dialog.h"
+#include "wizard/message_dialog.h"
 
 #include <commctrl.h>
 
@@ -7,7 +7,7 @@
 
 #include "platform/win32/utf16.h"
 
-namespace quillfern::wizard::win32 {
+namespace quillfern::wizard {
 
 namespace {
 
@@ -180,4 +180,4 @@ int ShowMessageDialog(HWND owner, const DialogFont& font, int dpi, MessageKind k
   return answer > 0 ? static_cast<int>(answer) : 0;
 }
 
-}  // namespace quillfern::wizard::win32
+}  // namespace quillfern::wizard

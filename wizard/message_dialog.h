@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "wizard/win32/dialog_support.h"
+#include "wizard/dialog_support.h"
 
-namespace quillfern::wizard::win32 {
+namespace quillfern::wizard {
 
 enum class MessageKind { Confirmation, Error, Information };
 
@@ -34,4 +34,4 @@ constexpr int kMessageTextId = 21;
 int ShowMessageDialog(HWND owner, const DialogFont& font, int dpi, MessageKind kind, const std::string& text,
                       POINT topLeft);
 
-}  // namespace quillfern::wizard::win32
+}  // namespace quillfern::wizard

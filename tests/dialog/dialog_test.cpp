@@ -12,14 +12,14 @@
 #include "platform/win32/utf16.h"
 #include "support/wizard_driver.h"
 #include "version.h"
-#include "wizard/win32/dialog_support.h"
-#include "wizard/win32/form.h"
-#include "wizard/win32/layout.h"
+#include "wizard/dialog_support.h"
+#include "wizard/form.h"
+#include "wizard/layout.h"
 
 namespace quillfern::testing {
 namespace {
 
-using namespace quillfern::wizard::win32;
+using namespace quillfern::wizard;
 namespace fs = std::filesystem;
 
 // The wizard's inputs show exactly these settings.

@@ -5,13 +5,13 @@
 #include <thread>
 
 #include "support/wizard_driver.h"
-#include "wizard/win32/form.h"
-#include "wizard/win32/layout.h"
+#include "wizard/form.h"
+#include "wizard/layout.h"
 
 namespace quillfern::testing {
 namespace {
 
-using namespace quillfern::wizard::win32;
+using namespace quillfern::wizard;
 namespace fs = std::filesystem;
 
 const std::set<std::string> kAccessProject = ProjectFileSet("AccessAddin1");

@@ -3,7 +3,7 @@
 // engine), so these tests look at the window and leave the pages to the
 // help file's own check.
 #include "support/wizard_driver.h"
-#include "wizard/win32/layout.h"
+#include "wizard/layout.h"
 
 namespace quillfern::testing {
 namespace {
@@ -15,7 +15,7 @@ TEST(WizardHelp, OpensTheHelpFileInAWindowNamedForQuillfern) {
   Wizard wizard(copy.folder(), copy.program());
   ASSERT_TRUE(wizard.window());
   const auto before = VisibleTopLevelWindows();
-  wizard.Click(wizard::win32::btnHelp);
+  wizard.Click(wizard::btnHelp);
   const HWND help = WaitForNewWindow(before, 20s, [](HWND window) {
     return WindowTextOf(window).find("Quillfern") != std::string::npos;
   });
@@ -31,7 +31,7 @@ TEST(WizardHelp, WithoutAHelpFileShowsNothing) {
   Wizard wizard(copy.folder(), copy.program());
   ASSERT_TRUE(wizard.window());
   const auto before = VisibleTopLevelWindows();
-  wizard.Click(wizard::win32::btnHelp);
+  wizard.Click(wizard::btnHelp);
   // The click has been handled; a viewer it started shows itself now.
   WaitForStartedProcesses(wizard.processId());
   const HWND added = WaitForNewWindow(before, 0s);

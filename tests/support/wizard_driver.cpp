@@ -7,12 +7,11 @@
 #include <thread>
 
 #include "platform/win32/utf16.h"
-#include "wizard/win32/dialog_support.h"
-#include "wizard/win32/layout.h"
+#include "wizard/dialog_support.h"
+#include "wizard/layout.h"
 
 namespace quillfern::testing {
 
-namespace win32 = quillfern::wizard::win32;
 using namespace std::chrono_literals;
 
 namespace {
@@ -39,8 +38,8 @@ Capture Drawn(int width, int height, const std::function<bool(HDC)>& draw) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  const wizard::win32::ScopedGdiObject bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  const wizard::win32::ScopedSelection selected = wizard::win32::SelectInto(dc.get(), bitmap.get());
+  const wizard::ScopedGdiObject bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const wizard::ScopedSelection selected = wizard::SelectInto(dc.get(), bitmap.get());
   if (!bits || !selected || !draw(dc.get())) return capture;
   ::GdiFlush();
   capture.width = width;
@@ -220,7 +219,7 @@ void Wizard::Settle() const {
   // seen, they have all been handled. The marker is the pressed look of the
   // Help button, put back at once.
   if (!Running()) return;
-  const HWND marker = Control(win32::btnHelp);
+  const HWND marker = Control(wizard::btnHelp);
   ::PostMessageA(marker, BM_SETSTATE, TRUE, 0);
   const bool handled = WaitUntil([&] {
     return !Running() || (::SendMessageA(marker, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
@@ -280,7 +279,7 @@ bool Wizard::Running() const { return ::WaitForSingleObject(process_.hProcess, 0
 
 Capture CaptureScreen(const RECT& area) {
   return Drawn(area.right - area.left, area.bottom - area.top, [&](HDC dc) {
-    const wizard::win32::ScopedWindowDc screen = wizard::win32::GetWindowDc(nullptr);
+    const wizard::ScopedWindowDc screen = wizard::GetWindowDc(nullptr);
     return screen && ::BitBlt(dc, 0, 0, area.right - area.left, area.bottom - area.top, screen.get().dc,
                               area.left, area.top, SRCCOPY) != FALSE;
   });
