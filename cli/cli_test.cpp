@@ -6,7 +6,8 @@
 
 #include "platform/files.h"
 #include "platform/program.h"
-#include "support/test_support.h"
+#include "support/cli_support.h"
+#include "support/generator_support.h"
 #include "version.h"
 
 namespace quillfern::cli {

@@ -8,7 +8,7 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/program.h"
-#include "support/test_support.h"
+#include "support/command_support.h"
 
 namespace quillfern::command {
 namespace {

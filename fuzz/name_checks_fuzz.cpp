@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "command/generate_command.h"
 #include "fuzz/fuzz_input.h"
 #include "platform/files.h"
-#include "command/generate_command.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "generator/template_store.h"
 #include "platform/program.h"
-#include "support/test_support.h"
+#include "support/generator_support.h"
 
 namespace quillfern::generator {
 namespace {

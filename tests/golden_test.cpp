@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/test_support.h"
+#include "support/cli_support.h"
 
 namespace quillfern {
 namespace {

@@ -10,6 +10,7 @@
 
 #include "platform/win32/scoped.h"
 #include "platform/win32/utf16.h"
+#include "support/generator_support.h"
 #include "support/wizard_driver.h"
 #include "version.h"
 #include "wizard/dialog_support.h"

@@ -7,7 +7,8 @@
 
 #include "platform/files.h"
 #include "platform/program.h"
-#include "support/test_support.h"
+#include "support/cli_support.h"
+#include "support/command_support.h"
 
 namespace quillfern::testing {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/files.h"
-#include "support/test_support.h"
+#include "support/command_support.h"
 
 namespace quillfern::testing {
 namespace {

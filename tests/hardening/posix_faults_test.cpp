@@ -20,7 +20,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
-#include "support/test_support.h"
+#include "support/cli_support.h"
+#include "support/generator_support.h"
 
 namespace quillfern::testing {
 namespace {

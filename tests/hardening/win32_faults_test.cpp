@@ -13,7 +13,8 @@
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/win32/scoped.h"
-#include "support/test_support.h"
+#include "support/cli_support.h"
+#include "support/command_support.h"
 #include "support/win32_support.h"
 
 namespace quillfern::testing {

@@ -8,10 +8,6 @@
 #include <regex>
 #include <sstream>
 
-#include "catalogue/catalogue.h"
-#include "platform/date_time.h"
-#include "cli/cli.h"
-
 namespace quillfern::testing {
 
 TempFolder::TempFolder() : TempFolder(fs::temp_directory_path()) {}
@@ -137,63 +133,6 @@ std::string Normalised(std::string bytes, const std::string& fileName, const std
   if (!hostPath.empty())
     for (std::size_t at; (at = bytes.find(hostPath)) != std::string::npos;) bytes.erase(at, hostPath.size());
   return bytes;
-}
-
-std::string ReadmeDate(const platform::LocalDateTime& when, unsigned codePage) {
-  return generator::DateInCodePage(platform::DateTimeText(when), when, codePage);
-}
-
-const generator::ProjectValues kFixedValues{"{11111111-2222-3333-4444-555555555555}", "C:\\Office\\EXCEL.EXE",
-                                            "C:\\Tools\\LibraryFiles", "09.12.2026 13:44:16"};
-
-generator::WizardSettings NewProjectSettings(std::size_t app, std::size_t version, const std::string& folderText) {
-  const catalogue::ProjectDefaults d = catalogue::NewProjectDefaults(app, version);
-  generator::WizardSettings s;
-  s.TargetApp = d.TargetApp;
-  s.TargetVersion = d.TargetVersion;
-  s.InterfaceUnitFile = d.InterfaceUnitFile;
-  s.FriendlyName = d.FriendlyName;
-  s.ClassName = d.ClassName;
-  s.Description = d.Description;
-  s.OutputFolderText = folderText;
-  return s;
-}
-
-CliResult RunCliWith(std::vector<std::string> args, const std::optional<std::string>& sourceDateEpoch) {
-  args.insert(args.begin(), "quillfern-cli");
-  std::vector<const char*> argv;
-  for (const auto& a : args) argv.push_back(a.c_str());
-  std::ostringstream out, err;
-  const int status = cli::RunCli(static_cast<int>(argv.size()), argv.data(), out, err, sourceDateEpoch);
-  return {status, out.str(), err.str()};
-}
-
-void RecordingView::SetFieldText(command::InputField field, const std::string& text) {
-  (field == command::InputField::ClassName ? settings.ClassName : settings.InterfaceUnitFile) = text;
-  log.push_back("set " + std::string(command::FieldName(field)) + " " + text);
-}
-
-void RecordingView::FocusField(command::InputField field) {
-  log.push_back("focus " + std::string(command::FieldName(field)));
-}
-
-bool RecordingView::AskYesNo(command::Question, const std::string& text) {
-  if (answers.empty() && scriptedOnly) ADD_FAILURE() << "unexpected question: " << text;
-  const bool yes = answers.empty() ? !scriptedOnly : answers.front();
-  if (!answers.empty()) answers.pop_front();
-  log.push_back("ask " + text + (yes ? " -> Yes" : " -> No"));
-  return yes;
-}
-
-void RecordingView::ShowWarning(const std::string& title, const std::string&) {
-  log.push_back("warning " + title);
-  if (onWarning) onWarning();
-}
-
-std::string RecordingView::Outcome() const {
-  for (auto it = log.rbegin(); it != log.rend(); ++it)
-    if (it->rfind("error ", 0) == 0 || it->rfind("info ", 0) == 0) return *it;
-  return {};
 }
 
 }  // namespace quillfern::testing

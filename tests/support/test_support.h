@@ -1,14 +1,10 @@
-// What every test program shares: real temporary folders, whole-file bytes,
-// a byte comparison that names the first difference, the projects' files and
-// their normal form, the settings of a new project, the command-line
-// generator run in this process, and a view that records what the Generate
-// command did.
+// What every test program shares, whatever layer it tests: real temporary
+// folders, whole-file bytes, a byte comparison that names the first
+// difference, and the projects' file names and their normal form. The
+// helpers that stand on a layer are in <layer>_support.h.
 #pragma once
 
-#include <deque>
 #include <filesystem>
-#include <functional>
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -16,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include "generator/project_files.h"
-#include "command/generate_command.h"
 
 namespace quillfern::testing {
 
@@ -77,50 +71,5 @@ std::set<std::string> ProjectFileSet(const std::string& className);
 // the read-me's date and the options file's search path replaced by fixed
 // marks, and every occurrence of HostPath (when given) removed.
 std::string Normalised(std::string bytes, const std::string& fileName, const std::string& hostPath = "");
-
-// The read-me's date for When as a generation in CodePage writes it.
-std::string ReadmeDate(const platform::LocalDateTime& when, unsigned codePage);
-
-// Machine values fixed in advance, so that a composed set's bytes are known.
-extern const generator::ProjectValues kFixedValues;
-
-// A new project for App and Version with the defaults the catalogue gives
-// it, to be written into FolderText.
-generator::WizardSettings NewProjectSettings(std::size_t app, std::size_t version,
-                                             const std::string& folderText = "");
-
-struct CliResult {
-  int status;
-  std::string out, err;
-};
-
-// quillfern-cli with these arguments (UTF-8), run in this process, with
-// SOURCE_DATE_EPOCH as given (unset by default, whatever this process has).
-CliResult RunCliWith(std::vector<std::string> args, const std::optional<std::string>& sourceDateEpoch = std::nullopt);
-
-// A view with fixed settings that answers from a script and logs everything
-// the command did, one line each: "ask TEXT -> Yes", "set FIELD TEXT",
-// "focus FIELD", "error TEXT", "info TEXT", "warning TITLE".
-class RecordingView : public command::GenerateView {
- public:
-  explicit RecordingView(generator::WizardSettings s = {}) : settings(std::move(s)) {}
-
-  generator::WizardSettings settings;
-  std::deque<bool> answers;  // taken one per question; once used up, every answer is Yes
-  bool scriptedOnly = false;  // a question beyond the script then fails the test
-  std::function<void()> onWarning;  // runs between the checks and the writing
-  std::vector<std::string> log;
-
-  generator::WizardSettings ReadSettings() override { return settings; }
-  void SetFieldText(command::InputField field, const std::string& text) override;
-  void FocusField(command::InputField field) override;
-  bool AskYesNo(command::Question, const std::string& text) override;
-  void ShowError(const std::string& text) override { log.push_back("error " + text); }
-  void ShowInformation(const std::string& text) override { log.push_back("info " + text); }
-  void ShowWarning(const std::string& title, const std::string&) override;
-
-  // The last error or information shown, or empty.
-  std::string Outcome() const;
-};
 
 }  // namespace quillfern::testing

@@ -13,7 +13,7 @@
 #include "platform/date_time.h"
 #include "platform/win32/scoped.h"
 #include "platform/win32/utf16.h"
-#include "support/test_support.h"
+#include "support/generator_support.h"
 #include "support/win32_support.h"
 
 namespace quillfern::testing {

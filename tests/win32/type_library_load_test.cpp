@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/scoped.h"
-#include "support/test_support.h"
+#include "support/cli_support.h"
 
 namespace quillfern {
 namespace {
