@@ -22,12 +22,13 @@ namespace quillfern::cli {
 
 namespace {
 
-using generator::WizardSettings;
+using command::Failed;
 using command::GenerateOutcome;
+using command::Generated;
 using command::InputField;
 using command::Question;
-using Refusal = GenerateOutcome::Refusal;
-using Step = GenerateOutcome::Step;
+using command::Refused;
+using generator::WizardSettings;
 
 // A message may hold CR or CR LF between its lines; a terminal wants LF.
 std::vector<std::string> Lines(const std::string& text) {
@@ -150,8 +151,8 @@ void PrintCatalogue(std::ostream& out) {
 // that stops the run is reported by its first line.
 class TerminalView : public command::GenerateView {
  public:
-  TerminalView(WizardSettings settings, bool force, bool dryRun, std::ostream& out, std::ostream& err)
-      : settings_(std::move(settings)), force_(force), dryRun_(dryRun), out_(out), err_(err) {}
+  TerminalView(WizardSettings settings, bool force, bool dryRun, std::ostream& err)
+      : settings_(std::move(settings)), force_(force), dryRun_(dryRun), err_(err) {}
 
   WizardSettings ReadSettings() override { return settings_; }
   void SetFieldText(InputField, const std::string&) override {}
@@ -161,23 +162,16 @@ class TerminalView : public command::GenerateView {
     switch (question) {
       case Question::RevertClassName:
       case Question::RevertInterfaceUnit:
-        ShowError(Lines(text).front());
+        err_ << "error: " << Lines(text).front() << "\n";
         return false;
       case Question::CreateOutputFolder:
         return !dryRun_;
       case Question::OverwriteProject:
         if (force_) return true;
-        ShowError(Lines(text).front());
-        err_ << "       (use --force to overwrite it)\n";
+        err_ << "error: " << Lines(text).front() << "\n       (use --force to overwrite it)\n";
         return false;
     }
     return false;
-  }
-
-  void ShowError(const std::string& text) override { err_ << "error: " << text << "\n"; }
-
-  void ShowInformation(const std::string& text) override {
-    if (!dryRun_) out_ << text << "\n";
   }
 
   void ShowWarning(const std::string&, const std::string& text) override {
@@ -187,24 +181,8 @@ class TerminalView : public command::GenerateView {
  private:
   WizardSettings settings_;
   bool force_, dryRun_;
-  std::ostream& out_;
   std::ostream& err_;
 };
-
-int StatusOf(const GenerateOutcome& outcome) {
-  switch (outcome.result) {
-    case GenerateOutcome::Result::Generated: return kGenerated;
-    case GenerateOutcome::Result::Failed: return kCouldNotGenerate;
-    case GenerateOutcome::Result::Refused:
-      switch (outcome.refusal) {
-        case Refusal::InvalidText:
-        case Refusal::InvalidClassName:
-        case Refusal::InvalidInterfaceUnit: return kInvalidInput;
-        default: return kCouldNotGenerate;
-      }
-  }
-  return kCouldNotGenerate;
-}
 
 std::string Joined(std::vector<std::string>::const_iterator first, std::vector<std::string>::const_iterator last) {
   std::string text;
@@ -245,82 +223,112 @@ std::string CreatedFolders(const std::vector<std::string>& created) {
   return text;
 }
 
-// The second error line of a failed run: where it stopped, the system's
-// reason, and what it made and leaves.
-void ExplainFailure(const GenerateOutcome& o, std::ostream& err) {
-  const std::string created = CreatedFolders(o.createdFolders);
-  switch (o.failedStep) {
-    case Step::CreateFolder:
-      err << "error: could not create " << Shown(o.failedPath) << ": " << platform::ErrorText(o.systemError) << created << "\n";
-      return;
-    case Step::ProbeFolder:
-      err << "error: no file can be made in " << Shown(o.failedPath) << ": " << platform::ErrorText(o.systemError) << created << "\n";
-      return;
-    case Step::WriteFiles: {
-      const generator::WriteReport& w = o.writeReport;
-      const auto done = o.fileNames.begin() + static_cast<std::ptrdiff_t>(std::min(w.FilesWritten, o.fileNames.size()));
-      const std::string path = Shown(o.folder + platform::kPathDelimiter + w.FileName);
-      if (w.BackupFailed)
-        err << "error: could not back up " << path << " as " << generator::BackupName(w.FileName) << ": "
-            << platform::ErrorText(w.Error) << "; it was left as it was";
-      else
-        err << "error: could not write " << path << ": " << platform::ErrorText(w.Error);
-      if (done == o.fileNames.begin()) err << "; no file was written";
-      else err << "; the project is incomplete: written and left in place: " << Joined(o.fileNames.begin(), done)
-               << "; not written: " << Joined(done, o.fileNames.end());
-      if (!w.Backups.empty()) err << "; earlier files kept as backups: " << Joined(w.Backups.begin(), w.Backups.end());
-      err << created << "\n";
-      return;
-    }
-    case Step::None:
-      return;
-  }
+// Where a write stopped and why, what it wrote and leaves, and the backups
+// it made.
+void ExplainWrite(const Failed::WriteFiles& step, std::ostream& err) {
+  const generator::WriteReport& w = step.report;
+  const auto names = step.fileNames.begin();
+  const auto done = names + static_cast<std::ptrdiff_t>(std::min(w.FilesWritten, step.fileNames.size()));
+  const std::string path = Shown(step.folder + platform::kPathDelimiter + w.FileName);
+  if (w.BackupFailed)
+    err << "error: could not back up " << path << " as " << generator::BackupName(w.FileName) << ": "
+        << platform::ErrorText(w.Error) << "; it was left as it was";
+  else
+    err << "error: could not write " << path << ": " << platform::ErrorText(w.Error);
+  if (done == names) err << "; no file was written";
+  else err << "; the project is incomplete: written and left in place: " << Joined(names, done)
+           << "; not written: " << Joined(done, step.fileNames.end());
+  if (!w.Backups.empty()) err << "; earlier files kept as backups: " << Joined(w.Backups.begin(), w.Backups.end());
 }
 
-// A dry run runs every check and lists the files instead of writing them;
-// it creates no folder.
-int DryRun(const GenerateOutcome& outcome, const generator::FixedMachineValues& fixed,
-           const std::vector<std::string>& planned, const std::vector<std::string>& backups, TerminalView& view,
-           std::ostream& out) {
-  std::vector<std::string> paths = planned;
-  if (outcome.refusal == Refusal::FolderNotCreated) {
-    // The command stopped where it would have created the folder: the
-    // remaining checks hold trivially for a folder that is not there yet.
-    out << "Dry run: the folder " << outcome.folder << " would be created.\n";
-    const generator::WarningHook warn = [&view](const std::string& t, const std::string& x) { view.ShowWarning(t, x); };
-    for (const auto& file : generator::BuildProjectFiles(outcome.settings, warn, fixed))
-      paths.push_back(outcome.folder + platform::kPathDelimiter + file.FileName);
-  } else if (outcome.result != GenerateOutcome::Result::Generated) {
-    return StatusOf(outcome);
-  }
+// The second error line of a failed run: where it stopped, the system's
+// reason, and what it made and leaves.
+void ExplainFailure(const Failed& failed, std::ostream& err) {
+  std::visit(command::Overloaded{
+                 [&](const Failed::CreateFolder& step) {
+                   err << "error: could not create " << Shown(step.folder) << ": " << platform::ErrorText(step.error);
+                 },
+                 [&](const Failed::ProbeFolder& step) {
+                   err << "error: no file can be made in " << Shown(step.folder) << ": "
+                       << platform::ErrorText(step.error);
+                 },
+                 [&](const Failed::WriteFiles& step) { ExplainWrite(step, err); },
+             },
+             failed.step);
+  err << CreatedFolders(failed.createdFolders) << "\n";
+}
+
+// A dry run's report: the files that generating would write, and the
+// backups it would make of what they replace.
+int ListPlan(const std::string& folder, const std::vector<std::string>& fileNames,
+             const std::vector<std::string>& backups, std::ostream& out) {
   out << "Dry run: nothing was written. Generating would write:\n";
-  for (const std::string& path : paths) out << "  " << path << "\n";
+  for (const std::string& name : fileNames) out << "  " << folder << platform::kPathDelimiter << name << "\n";
   if (!backups.empty()) {
     out << "and keep the files it would replace as backups:\n";
-    for (const std::string& name : backups) out << "  " << outcome.folder << platform::kPathDelimiter << name << "\n";
+    for (const std::string& name : backups) out << "  " << folder << platform::kPathDelimiter << name << "\n";
   }
   return kGenerated;
 }
 
+// The command stopped where it would have created the folder, as a dry run
+// creates none: the remaining checks hold trivially for a folder that is not
+// there yet, so the files are built here from the settings as the command
+// checked them (in the files' code page, which the command got as far as).
+int ListPlanForNewFolder(const WizardSettings& typed, const generator::FixedMachineValues& fixed,
+                         TerminalView& view, std::ostream& out) {
+  const WizardSettings settings = std::get<WizardSettings>(command::EncodeSettings(typed));
+  const std::string folder = command::OutputFolder(settings.OutputFolderText);
+  out << "Dry run: the folder " << folder << " would be created.\n";
+  const generator::WarningHook warn = [&view](const std::string& t, const std::string& x) { view.ShowWarning(t, x); };
+  std::vector<std::string> fileNames;
+  for (const auto& file : generator::BuildProjectFiles(settings, warn, fixed)) fileNames.push_back(file.FileName);
+  return ListPlan(folder, fileNames, {}, out);
+}
+
 int Generate(const WizardSettings& settings, const generator::FixedMachineValues& fixed, bool force, bool dryRun,
              std::ostream& out, std::ostream& err) {
-  TerminalView view(settings, force, dryRun, out, err);
-  std::vector<std::string> planned, backups;
+  TerminalView view(settings, force, dryRun, err);
+  // A dry run runs every check and lists the files instead of writing them.
+  std::vector<std::string> backups;
   const command::ProjectWriter listOnly = [&](const generator::ProjectFileSet& files, const std::string& folder,
-                                             generator::WriteReport*) {
-    for (const auto& file : files) planned.push_back(folder + platform::kPathDelimiter + file.FileName);
+                                              generator::WriteReport*) {
     backups = generator::BackupsNeeded(files, folder);
     return true;
   };
   try {
     const GenerateOutcome outcome =
         command::RunGenerateCommand(view, dryRun ? listOnly : command::ProjectWriter(generator::WriteFileSet), fixed);
-    if (dryRun) return DryRun(outcome, fixed, planned, backups, view, out);
-    if (outcome.result == GenerateOutcome::Result::Failed) ExplainFailure(outcome, err);
-    const std::vector<std::string>& kept = outcome.writeReport.Backups;
-    if (outcome.result == GenerateOutcome::Result::Generated && !kept.empty())
-      out << "Replaced files kept as backups: " << Joined(kept.begin(), kept.end()) << "\n";
-    return StatusOf(outcome);
+    return std::visit(
+        command::Overloaded{
+            [&](const Generated& generated) -> int {
+              if (dryRun) return ListPlan(generated.folder, generated.fileNames, backups, out);
+              out << catalogue::SuccessMessage(generated.settings.TargetApp, generated.settings.TargetVersion) << "\n";
+              if (!generated.backups.empty())
+                out << "Replaced files kept as backups: " << Joined(generated.backups.begin(), generated.backups.end())
+                    << "\n";
+              return kGenerated;
+            },
+            [&](const Refused& refused) -> int {
+              switch (refused.reason) {
+                case Refused::Reason::InvalidText:
+                  err << "error: " << command::TextProblemText(*refused.textProblem) << "\n";
+                  return kInvalidInput;
+                case Refused::Reason::InvalidClassName:
+                case Refused::Reason::InvalidInterfaceUnit: return kInvalidInput;
+                case Refused::Reason::FolderNotCreated:
+                  return dryRun ? ListPlanForNewFolder(settings, fixed, view, out) : kCouldNotGenerate;
+                case Refused::Reason::ProjectExists: return kCouldNotGenerate;
+              }
+              return kCouldNotGenerate;
+            },
+            [&](const Failed& failed) -> int {
+              err << "error: " << command::FailureText(failed) << "\n";
+              ExplainFailure(failed, err);
+              return kCouldNotGenerate;
+            },
+        },
+        outcome);
   } catch (const std::exception& e) {
     err << "error: " << command::UnexpectedErrorText(e.what()) << "\n";
     return kCouldNotGenerate;

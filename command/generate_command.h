@@ -1,17 +1,19 @@
 // The Generate command: checks the inputs in a fixed order, asks for
-// confirmations, makes sure the output folder is usable, writes the project
-// and reports the outcome, all through a view that the front end supplies.
+// confirmations, makes sure the output folder is usable and writes the
+// project, asking and warning through a view that the front end supplies;
+// it returns what the run came to, and the front end says so.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <variant>
 #include <vector>
 
+#include "command/input_checks.h"
 #include "generator/project_files.h"
 #include "generator/wizard_settings.h"
-#include "command/input_checks.h"
 
 namespace quillfern::command {
 
@@ -20,9 +22,9 @@ using generator::WizardSettings;
 // The questions the command can ask; the text is given with each.
 enum class Question { RevertClassName, RevertInterfaceUnit, CreateOutputFolder, OverwriteProject };
 
-// What the command needs from its front end. Message texts may hold a CR
-// ("\r") between two lines; where a message goes on the screen is the
-// front end's affair.
+// What the command needs from its front end while it runs. Question texts
+// may hold a CR ("\r") between two lines; where a message goes on the
+// screen is the front end's affair.
 class GenerateView {
  public:
   virtual ~GenerateView() = default;
@@ -33,35 +35,67 @@ class GenerateView {
   virtual void FocusField(InputField field) = 0;
   // True for Yes. A confirmation closed any other way counts as No.
   virtual bool AskYesNo(Question question, const std::string& text) = 0;
-  virtual void ShowError(const std::string& text) = 0;
-  virtual void ShowInformation(const std::string& text) = 0;
   // The host-application warning raised while the files are built.
   virtual void ShowWarning(const std::string& title, const std::string& text) = 0;
 };
 
-// What one run came to, as facts a front end can say more from than the
-// message the view was shown. Taken where they arose: nothing here is read
-// back from a message or from the disk.
-struct GenerateOutcome {
-  enum class Result { Generated, Refused, Failed };
-  // Why a run stopped before writing: an input the command refused, or a
-  // question answered No.
-  enum class Refusal { None, InvalidText, InvalidClassName, InvalidInterfaceUnit, FolderNotCreated, ProjectExists };
-  // Which step failed.
-  enum class Step { None, CreateFolder, ProbeFolder, WriteFiles };
+// What one run came to, as facts a front end can say more from than a
+// fixed message. Taken where they arose: nothing here is read back from a
+// message or from the disk. Each state holds what is true of it alone.
 
-  Result result = Result::Refused;
-  Refusal refusal = Refusal::None;
-  std::optional<TextProblem> textProblem;  // InvalidText: the text and what it cannot hold
-  WizardSettings settings;                 // the settings the run worked from, in the files' code page
-  std::string folder;                      // the output folder, once the checks reached it
-  Step failedStep = Step::None;
-  std::string failedPath;    // CreateFolder: the folder that could not be made; ProbeFolder: the output folder
-  std::error_code systemError;  // CreateFolder, ProbeFolder: the system's error, taken at the failing call
-  std::vector<std::string> createdFolders;  // made by this run, outermost first; they stay
-  generator::WriteReport writeReport;      // the backups made; WriteFiles: the file, why, and how many were written
-  std::vector<std::string> fileNames;       // the project's files in writing order, once built
+// The project was written whole.
+struct Generated {
+  WizardSettings settings;                  // as written: the texts in the files' code page
+  std::string folder;                       // the output folder
+  std::vector<std::string> fileNames;       // the files written, in writing order
+  std::vector<std::string> backups;         // the earlier files kept, by name, in writing order
+  std::vector<std::string> createdFolders;  // made by this run, outermost first
 };
+
+// The run stopped before it changed anything: a text or a name the command
+// refused, or a question answered No. A refused name was asked about (and
+// given the focus) while the command ran; a refused text was not.
+struct Refused {
+  enum class Reason { InvalidText, InvalidClassName, InvalidInterfaceUnit, FolderNotCreated, ProjectExists };
+  Reason reason;
+  std::optional<TextProblem> textProblem = std::nullopt;  // InvalidText: the text and what it cannot hold
+};
+
+// A step failed. What the run made before it stays.
+struct Failed {
+  // The output folder, or a folder on its way, could not be created.
+  struct CreateFolder {
+    std::string folder;     // the folder that could not be made
+    std::error_code error;  // the system's, taken at the failing call
+  };
+  // No file can be made in the output folder.
+  struct ProbeFolder {
+    std::string folder;
+    std::error_code error;  // the system's, taken at the failing call
+  };
+  // A file of the project could not be written, or its earlier file kept.
+  struct WriteFiles {
+    std::string folder;
+    std::vector<std::string> fileNames;  // the whole project, in writing order
+    generator::WriteReport report;       // which file and why, how many were written, the backups made
+  };
+  std::variant<CreateFolder, ProbeFolder, WriteFiles> step;
+  std::vector<std::string> createdFolders;  // made by this run, outermost first
+};
+
+using GenerateOutcome = std::variant<Generated, Refused, Failed>;
+
+// A visitor made of one lambda for each state, for std::visit: one that
+// forgets a state does not compile.
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+  using Handlers::operator()...;
+};
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+// The error a failed run ends with, as both front ends show it.
+std::string FailureText(const Failed& failed);
 
 // Writes the built files into Folder; generator::WriteFileSet unless a front
 // end needs otherwise (a dry run lists them instead). True when all were

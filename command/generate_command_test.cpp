@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 using quillfern::testing::ListTree;
 using quillfern::testing::ReadBytes;
 using quillfern::testing::RecordingView;
+using quillfern::testing::StateOf;
 using quillfern::testing::TempFolder;
 using quillfern::testing::WriteBytes;
 
@@ -163,15 +164,10 @@ class GenerateCommand : public ::testing::Test {
   }
 };
 
-using Result = GenerateOutcome::Result;
-using Refusal = GenerateOutcome::Refusal;
-using Step = GenerateOutcome::Step;
-
 const char* kRevertClass = "ask Class Name is not valid identifier.\rWould you like to revert it to default value?";
 const char* kRevertUnit = "ask Interface unit name is not valid.\rWould you like to revert it to default value?";
 const char* kCreateFolder = "ask Output folder not found.\rWould you like to create it?";
 const char* kOverwrite = "ask Project alreary exists.\rAre you sure you want to overwrite it?";
-const char* kSuccess = "info Excel 2002 COM Add-In generated successfully.";
 
 // An invalid name is offered its default back (the selection's, whatever
 // was typed) and takes the focus either way; with both invalid, only the
@@ -182,37 +178,37 @@ TEST_F(GenerateCommand, AnInvalidNameIsOfferedItsDefaultAndTakesTheFocus) {
     const char *className, *unit;
     bool yes;
     std::vector<std::string> log;
-    Refusal refusal;
+    const char* state;
   } cases[] = {
       {0, "1Addin", "Access2000.pas", true,
        {std::string(kRevertClass) + " -> Yes", "set Class Name AccessAddin1", "focus Class Name"},
-       Refusal::InvalidClassName},
+       "refused InvalidClassName"},
       {1, "1Addin", "ExcelXP.pas", false, {std::string(kRevertClass) + " -> No", "focus Class Name"},
-       Refusal::InvalidClassName},
+       "refused InvalidClassName"},
       {1, "Begin", "ExcelXP.pas", true,
        {std::string(kRevertClass) + " -> Yes", "set Class Name ExcelAddin1", "focus Class Name"},
-       Refusal::InvalidClassName},
+       "refused InvalidClassName"},
       {1, "", "Excel2000", false, {std::string(kRevertClass) + " -> No", "focus Class Name"},
-       Refusal::InvalidClassName},
+       "refused InvalidClassName"},
       {1, "ExcelAddin1", "TYPE.pas", true,
        {std::string(kRevertUnit) + " -> Yes", "set Interface unit ExcelXP.pas", "focus Interface unit"},
-       Refusal::InvalidInterfaceUnit},
+       "refused InvalidInterfaceUnit"},
       {1, "ExcelAddin1", "Excel2000", true,
        {std::string(kRevertUnit) + " -> Yes", "set Interface unit ExcelXP.pas", "focus Interface unit"},
-       Refusal::InvalidInterfaceUnit},
+       "refused InvalidInterfaceUnit"},
       {1, "ExcelAddin1", "Excel 2000.pas", false, {std::string(kRevertUnit) + " -> No", "focus Interface unit"},
-       Refusal::InvalidInterfaceUnit},
+       "refused InvalidInterfaceUnit"},
       // Names that break the project are asked about the same way; a clash
       // of the two names falls to whichever reverting settles.
       {1, "ExcelApplication", "ExcelXP.pas", true,
        {std::string(kRevertClass) + " -> Yes", "set Class Name ExcelAddin1", "focus Class Name"},
-       Refusal::InvalidClassName},
+       "refused InvalidClassName"},
       {1, "ExcelXP", "ExcelXP.pas", true,
        {std::string(kRevertClass) + " -> Yes", "set Class Name ExcelAddin1", "focus Class Name"},
-       Refusal::InvalidClassName},
+       "refused InvalidClassName"},
       {1, "ExcelAddin1", "ExcelAddin1.pas", true,
        {std::string(kRevertUnit) + " -> Yes", "set Interface unit ExcelXP.pas", "focus Interface unit"},
-       Refusal::InvalidInterfaceUnit},
+       "refused InvalidInterfaceUnit"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.className) + " / " + c.unit);
@@ -221,9 +217,8 @@ TEST_F(GenerateCommand, AnInvalidNameIsOfferedItsDefaultAndTakesTheFocus) {
     view.settings.InterfaceUnitFile = c.unit;
     view.answers = {c.yes};
     view.log.clear();
-    const GenerateOutcome o = RunGenerateCommand(view);
+    EXPECT_EQ(StateOf(RunGenerateCommand(view)), c.state);
     EXPECT_EQ(view.log, c.log);
-    EXPECT_EQ(o.refusal, c.refusal);
     if (!c.yes) {
       EXPECT_EQ(view.settings.ClassName, c.className);
       EXPECT_EQ(view.settings.InterfaceUnitFile, c.unit);
@@ -237,18 +232,19 @@ TEST_F(GenerateCommand, MissingFolderIsCreatedWithItsParentsOnYesAndSaysWhichItM
   view.settings.OutputFolderText = (a / "b" / "c").string();
   view.answers = {true};
   const GenerateOutcome o = RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kCreateFolder) + " -> Yes", warning, kSuccess}));
+  EXPECT_EQ(view.log, Log({std::string(kCreateFolder) + " -> Yes", warning}));
   EXPECT_EQ(FilesIn(view.settings.OutputFolderText), 7u);
-  EXPECT_EQ(o.result, Result::Generated);
-  EXPECT_EQ(o.createdFolders, (std::vector<std::string>{a.string(), (a / "b").string(), (a / "b" / "c").string()}));
-  EXPECT_EQ(o.fileNames.size(), 7u);
+  const auto* generated = std::get_if<Generated>(&o);
+  ASSERT_TRUE(generated) << StateOf(o);
+  EXPECT_EQ(generated->createdFolders,
+            (std::vector<std::string>{a.string(), (a / "b").string(), (a / "b" / "c").string()}));
+  EXPECT_EQ(generated->fileNames.size(), 7u);
 }
 
 TEST_F(GenerateCommand, MissingFolderStaysMissingOnNo) {
   view.answers = {false};
-  const GenerateOutcome o = RunGenerateCommand(view);
+  EXPECT_EQ(StateOf(RunGenerateCommand(view)), "refused FolderNotCreated");
   EXPECT_EQ(view.log, Log({std::string(kCreateFolder) + " -> No"}));
-  EXPECT_EQ(o.refusal, Refusal::FolderNotCreated);
   EXPECT_FALSE(fs::exists(out));
 }
 
@@ -258,27 +254,27 @@ TEST_F(GenerateCommand, SecondRunAsksBeforeOverwritingAndNoWritesNothing) {
   const std::string before = ReadBytes(fs::path(out) / "Unit1.pas");
   view.log.clear();
   view.answers = {false};
-  EXPECT_EQ(RunGenerateCommand(view).refusal, Refusal::ProjectExists);
+  EXPECT_EQ(StateOf(RunGenerateCommand(view)), "refused ProjectExists");
   EXPECT_EQ(view.log, Log({std::string(kOverwrite) + " -> No"}));
   EXPECT_EQ(ReadBytes(fs::path(out) / "Unit1.pas"), before);
   view.log.clear();
   view.answers = {true};
-  RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({std::string(kOverwrite) + " -> Yes", warning, kSuccess}));
+  EXPECT_EQ(StateOf(RunGenerateCommand(view)), "generated");
+  EXPECT_EQ(view.log, Log({std::string(kOverwrite) + " -> Yes", warning}));
   EXPECT_NE(ReadBytes(fs::path(out) / "Unit1.pas"), before);
 }
 
 TEST_F(GenerateCommand, OnlyTheProjectSourceCountsAsAnExistingProject) {
   fs::create_directory(out);
   WriteBytes(fs::path(out) / "Unit1.pas", "old");
-  RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({warning, kSuccess}));
+  EXPECT_EQ(StateOf(RunGenerateCommand(view)), "generated");
+  EXPECT_EQ(view.log, Log({warning}));
 }
 
 TEST_F(GenerateCommand, AFolderNamedLikeTheProjectSourceIsNotAProject) {
   fs::create_directories(fs::path(out) / "ExcelAddin1.dpr");
-  RunGenerateCommand(view);
-  EXPECT_EQ(view.log, Log({warning, "error Unable to write project files."}));
+  EXPECT_EQ(StateOf(RunGenerateCommand(view)), "failed WriteFiles");
+  EXPECT_EQ(view.log, Log({warning}));
 }
 
 TEST_F(GenerateCommand, AnEmptyOutputFolderIsAnUnexpectedError) {
@@ -304,12 +300,14 @@ TEST_F(GenerateCommand, TheWriterGetsTheBuiltFilesAndTheFolderWithoutItsSeparato
     return generator::WriteFileSet(files, folder, failure);
   });
   EXPECT_EQ(folderSeen, out);
-  EXPECT_EQ(o.folder, out);
-  EXPECT_TRUE(o.createdFolders.empty());
+  const auto* generated = std::get_if<Generated>(&o);
+  ASSERT_TRUE(generated) << StateOf(o);
+  EXPECT_EQ(generated->folder, out);
+  EXPECT_TRUE(generated->createdFolders.empty());
   EXPECT_EQ(FilesIn(out), 7u);
-  EXPECT_EQ(view.log, Log({warning, kSuccess}));
+  EXPECT_EQ(view.log, Log({warning}));
   view.answers = {true};  // overwrite
-  EXPECT_EQ(RunGenerateCommand(view, [](auto&&...) { return false; }).failedStep, Step::WriteFiles);
+  EXPECT_EQ(StateOf(RunGenerateCommand(view, [](auto&&...) { return false; })), "failed WriteFiles");
 }
 
 std::string Repeated(const std::string& piece, std::size_t times) {
@@ -330,9 +328,8 @@ std::string& TextOf(WizardSettings& s, InputField field) {
 }
 
 // Texts that the generated unit could not hold as typed: refused before
-// anything is touched, the field named and focused. Where no message is
-// given, TextProblemText's is expected.
-TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldAndFocusesTheirField) {
+// anything is touched or asked, with the field and what it cannot hold.
+TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldNamingTheirField) {
   using Kind = TextProblem::Kind;
   using F = InputField;
   const std::string quote255 = std::string(253, 'x') + "'";  // 254 characters, 255 in the literal
@@ -384,18 +381,22 @@ TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldAndFocusesTheirField) {
     view.log.clear();
     view.answers = {true};
     const GenerateOutcome o = RunGenerateCommand(view);
+    const auto* refused = std::get_if<Refused>(&o);
     if (!c.problem) {
-      EXPECT_FALSE(o.textProblem) << TextProblemText(*o.textProblem);
+      EXPECT_FALSE(refused && refused->textProblem) << TextProblemText(*refused->textProblem);
       fs::remove_all(out);
       continue;
     }
-    ASSERT_TRUE(o.textProblem);
+    ASSERT_TRUE(refused && refused->textProblem) << StateOf(o);
+    const TextProblem& problem = *refused->textProblem;
     TextProblem expected = *c.problem;
-    if (expected.kind == Kind::LineTooLong && expected.limit == 0) expected.limit = o.textProblem->limit;
-    EXPECT_EQ(*o.textProblem, expected) << TextProblemText(*o.textProblem);
-    EXPECT_EQ(o.refusal, Refusal::InvalidText);
-    EXPECT_EQ(view.log, Log({"error " + (c.message ? c.message : TextProblemText(expected)),
-                             "focus " + std::string(FieldName(c.field))}));
+    if (expected.kind == Kind::LineTooLong && expected.limit == 0) expected.limit = problem.limit;
+    EXPECT_EQ(problem, expected) << TextProblemText(problem);
+    EXPECT_EQ(refused->reason, Refused::Reason::InvalidText);
+    if (c.message) {
+      EXPECT_EQ(TextProblemText(problem), c.message);
+    }
+    EXPECT_TRUE(view.log.empty()) << "the front end tells and focuses the field, once the command is done";
     EXPECT_FALSE(fs::exists(out));
   }
 }

@@ -331,7 +331,24 @@ void TfrmNewOfficeAddIn::btnFolderClick() {
 
 void TfrmNewOfficeAddIn::btnHelpClick() { platform::ShowHelpFile(); }
 
-void TfrmNewOfficeAddIn::btnOkClick() { command::RunGenerateCommand(*this); }
+void TfrmNewOfficeAddIn::btnOkClick() {
+  std::visit(command::Overloaded{
+                 [this](const command::Generated& generated) {
+                   const WizardSettings& s = generated.settings;
+                   Message(MessageKind::Information, catalogue::SuccessMessage(s.TargetApp, s.TargetVersion),
+                           kSuccessAt);
+                 },
+                 [this](const command::Refused& refused) {
+                   // A refused name was asked about while the command ran,
+                   // and a No to a question is answer enough.
+                   if (!refused.textProblem) return;
+                   ShowError(command::TextProblemText(*refused.textProblem));
+                   FocusField(refused.textProblem->field);
+                 },
+                 [this](const command::Failed& failed) { ShowError(command::FailureText(failed)); },
+             },
+             command::RunGenerateCommand(*this));
+}
 
 void TfrmNewOfficeAddIn::ShowUnexpectedError(const std::string& message) noexcept {
   try {
@@ -379,10 +396,6 @@ bool TfrmNewOfficeAddIn::AskYesNo(Question question, const std::string& text) {
 }
 
 void TfrmNewOfficeAddIn::ShowError(const std::string& text) { Message(MessageKind::Error, text, kErrorAt); }
-
-void TfrmNewOfficeAddIn::ShowInformation(const std::string& text) {
-  Message(MessageKind::Information, text, kSuccessAt);
-}
 
 void TfrmNewOfficeAddIn::ShowWarning(const std::string& title, const std::string& text) {
   ::MessageBoxW(hwnd_, platform::Utf16FromUtf8(text).c_str(), platform::Utf16FromUtf8(title).c_str(),

@@ -49,9 +49,10 @@ class TfrmNewOfficeAddIn final : public GenerateView {
   void SetFieldText(InputField field, const std::string& text) override;
   void FocusField(InputField field) override;
   bool AskYesNo(Question question, const std::string& text) override;
-  void ShowError(const std::string& text) override;
-  void ShowInformation(const std::string& text) override;
   void ShowWarning(const std::string& title, const std::string& text) override;
+
+  // An error message dialog with Text, where the command's errors go.
+  void ShowError(const std::string& text);
 
  private:
   // The interface unit picker's state, kept for the dialog's whole life so

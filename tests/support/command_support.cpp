@@ -24,10 +24,17 @@ void RecordingView::ShowWarning(const std::string& title, const std::string&) {
   if (onWarning) onWarning();
 }
 
-std::string RecordingView::Outcome() const {
-  for (auto it = log.rbegin(); it != log.rend(); ++it)
-    if (it->rfind("error ", 0) == 0 || it->rfind("info ", 0) == 0) return *it;
-  return {};
+std::string StateOf(const command::GenerateOutcome& outcome) {
+  // In the order of their declarations.
+  static const char* const reasons[] = {"InvalidText", "InvalidClassName", "InvalidInterfaceUnit",
+                                        "FolderNotCreated", "ProjectExists"};
+  static const char* const steps[] = {"CreateFolder", "ProbeFolder", "WriteFiles"};
+  return std::visit(command::Overloaded{
+                        [](const command::Generated&) { return std::string("generated"); },
+                        [](const command::Refused& r) { return "refused " + std::string(reasons[static_cast<std::size_t>(r.reason)]); },
+                        [](const command::Failed& f) { return "failed " + std::string(steps[f.step.index()]); },
+                    },
+                    outcome);
 }
 
 }  // namespace quillfern::testing

@@ -1,4 +1,5 @@
-// A view of the Generate command's for tests: it records what the command did.
+// The Generate command seen from a test: a view that records what the
+// command did, and what a run came to in words a test can compare.
 #pragma once
 
 #include <deque>
@@ -11,7 +12,7 @@ namespace quillfern::testing {
 
 // A view with fixed settings that answers from a script and logs everything
 // the command did, one line each: "ask TEXT -> Yes", "set FIELD TEXT",
-// "focus FIELD", "error TEXT", "info TEXT", "warning TITLE".
+// "focus FIELD", "warning TITLE".
 class RecordingView : public command::GenerateView {
  public:
   explicit RecordingView(generator::WizardSettings s = {}) : settings(std::move(s)) {}
@@ -26,12 +27,11 @@ class RecordingView : public command::GenerateView {
   void SetFieldText(command::InputField field, const std::string& text) override;
   void FocusField(command::InputField field) override;
   bool AskYesNo(command::Question, const std::string& text) override;
-  void ShowError(const std::string& text) override { log.push_back("error " + text); }
-  void ShowInformation(const std::string& text) override { log.push_back("info " + text); }
   void ShowWarning(const std::string& title, const std::string&) override;
-
-  // The last error or information shown, or empty.
-  std::string Outcome() const;
 };
+
+// "generated", "refused " and the reason ("refused ProjectExists") or
+// "failed " and the step ("failed WriteFiles").
+std::string StateOf(const command::GenerateOutcome& outcome);
 
 }  // namespace quillfern::testing
