@@ -7,7 +7,6 @@
 #include "platform/files.h"
 #include "platform/program.h"
 #include "support/cli_support.h"
-#include "support/generator_support.h"
 #include "version.h"
 
 namespace quillfern::cli {

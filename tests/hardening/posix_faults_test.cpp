@@ -21,7 +21,6 @@
 
 #include "platform/files.h"
 #include "support/cli_support.h"
-#include "support/generator_support.h"
 
 namespace quillfern::testing {
 namespace {

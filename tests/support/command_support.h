@@ -24,14 +24,37 @@ class RecordingView : public command::GenerateView {
   std::vector<std::string> log;
 
   generator::WizardSettings ReadSettings() override { return settings; }
-  void SetFieldText(command::InputField field, const std::string& text) override;
-  void FocusField(command::InputField field) override;
-  bool AskYesNo(command::Question, const std::string& text) override;
-  void ShowWarning(const std::string& title, const std::string&) override;
+  void SetFieldText(command::InputField field, const std::string& text) override {
+    (field == command::InputField::ClassName ? settings.ClassName : settings.InterfaceUnitFile) = text;
+    log.push_back("set " + std::string(command::FieldName(field)) + " " + text);
+  }
+  void FocusField(command::InputField field) override {
+    log.push_back("focus " + std::string(command::FieldName(field)));
+  }
+  bool AskYesNo(command::Question, const std::string& text) override {
+    if (answers.empty() && scriptedOnly) ADD_FAILURE() << "unexpected question: " << text;
+    const bool yes = answers.empty() ? !scriptedOnly : answers.front();
+    if (!answers.empty()) answers.pop_front();
+    log.push_back("ask " + text + (yes ? " -> Yes" : " -> No"));
+    return yes;
+  }
+  void ShowWarning(const std::string& title, const std::string&) override {
+    log.push_back("warning " + title);
+    if (onWarning) onWarning();
+  }
 };
 
 // "generated", "refused " and the reason ("refused ProjectExists") or
 // "failed " and the step ("failed WriteFiles").
-std::string StateOf(const command::GenerateOutcome& outcome);
+inline std::string StateOf(const command::GenerateOutcome& outcome) {
+  // In the order of their declarations.
+  static const char* const reasons[] = {"InvalidText", "InvalidClassName", "InvalidInterfaceUnit",
+                                        "FolderNotCreated", "ProjectExists"};
+  static const char* const steps[] = {"CreateFolder", "ProbeFolder", "WriteFiles"};
+  if (const auto* r = std::get_if<command::Refused>(&outcome))
+    return std::string("refused ") + reasons[static_cast<std::size_t>(r->reason)];
+  if (const auto* f = std::get_if<command::Failed>(&outcome)) return std::string("failed ") + steps[f->step.index()];
+  return "generated";
+}
 
 }  // namespace quillfern::testing
