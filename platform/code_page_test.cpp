@@ -5,20 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include <ios>
-#include <sstream>
 #include <string>
+
+#include "support/test_support.h"
 
 namespace quillfern::platform {
 namespace {
 
 using Result = Conversion::Result;
-
-std::string Hex(std::string_view bytes) {
-  std::ostringstream out;
-  for (const char b : bytes) out << std::hex << static_cast<unsigned>(static_cast<unsigned char>(b)) << ' ';
-  return out.str();
-}
+using testing::SameBytes;
+using testing::Visible;
 
 TEST(CodePage, KeepsAsciiUnchangedInEveryCodePage) {
   std::string ascii(1, '\0');  // the text is bytes, not a C string
@@ -58,7 +54,7 @@ TEST(CodePage, WritesEachCharacterInItsOwnBytes) {
   for (const auto& [codePage, utf8, bytes] : cases) {
     const Conversion c = ToCodePage(utf8, codePage);
     EXPECT_EQ(c.result, Result::Exact) << codePage << ' ' << utf8;
-    EXPECT_EQ(Hex(c.bytes), Hex(bytes)) << codePage << ' ' << utf8;
+    EXPECT_TRUE(SameBytes(bytes, c.bytes)) << codePage << ' ' << utf8;
   }
 }
 
@@ -101,8 +97,8 @@ TEST(CodePage, RefusesMalformedUtf8EvenAfterAnUnwritableCharacter) {
   for (const unsigned codePage : {1252u, 932u, 65001u}) {
     for (const std::string& text : cases) {
       const Conversion c = ToCodePage(text, codePage);
-      EXPECT_EQ(c.result, Result::NotUtf8) << codePage << ' ' << Hex(text);
-      EXPECT_EQ(c.bytes, "") << codePage << ' ' << Hex(text);
+      EXPECT_EQ(c.result, Result::NotUtf8) << codePage << ' ' << Visible(text);
+      EXPECT_EQ(c.bytes, "") << codePage << ' ' << Visible(text);
     }
   }
 }
@@ -118,11 +114,16 @@ TEST(CodePage, ConvertsLongTextsWholeWhereverACharacterCrossesAMebibyte) {
   EXPECT_EQ(emoji.character, 0x1F600u);
 }
 
-TEST(CodePage, KnowsTheAnsiCodePages) {
+TEST(CodePage, KnowsTheAnsiCodePagesAndTakesWellFormedPathsAsTheyAre) {
   EXPECT_TRUE(IsAnsiCodePage(1252));
   EXPECT_TRUE(IsAnsiCodePage(932));
   EXPECT_FALSE(IsAnsiCodePage(65001));
   EXPECT_FALSE(IsAnsiCodePage(0));
+  for (const std::string path : {"Caf\u00e9", "\u03a9mega"}) {
+    const Conversion c = PathFromUtf8(path);
+    EXPECT_EQ(c.result, Result::Exact) << path;
+    EXPECT_EQ(c.bytes, path);
+  }
 }
 
 TEST(AnsiUpperCase, KeepsTheLengthAndRaisesLetters) {

@@ -27,21 +27,19 @@ const std::vector<std::string> kSet = ProjectFileNames("ExcelAddin1");
 // the system's reason, and the folders and files it names as made are there
 // and no others of the set.
 void ExpectOutcomeMatchesDisk(const command::GenerateOutcome& o, const std::string& folder) {
-  std::size_t written = kSet.size();
-  std::vector<std::string> created;
-  if (const auto* failed = std::get_if<command::Failed>(&o)) {
-    const auto* write = std::get_if<command::Failed::WriteFiles>(&failed->step);
-    written = write ? write->report.FilesWritten : 0;
-    EXPECT_TRUE(std::visit(command::Overloaded{[](const command::Failed::WriteFiles& w) { return w.report.Error; },
+  using command::Failed;
+  const auto* failed = std::get_if<Failed>(&o);
+  ASSERT_TRUE(failed || std::holds_alternative<command::Generated>(o)) << StateOf(o);
+  const auto* write = failed ? std::get_if<Failed::WriteFiles>(&failed->step) : nullptr;
+  const std::size_t written = !failed ? kSet.size() : write ? write->report.FilesWritten : 0;
+  if (failed) {
+    EXPECT_TRUE(std::visit(command::Overloaded{[](const Failed::WriteFiles& w) { return w.report.Error; },
                                                [](const auto& folderStep) { return folderStep.error; }},
                            failed->step))
         << "no reason";
-    created = failed->createdFolders;
-  } else {
-    ASSERT_TRUE(std::holds_alternative<command::Generated>(o)) << StateOf(o);
-    created = std::get<command::Generated>(o).createdFolders;
   }
-  for (const std::string& made : created) EXPECT_TRUE(platform::FolderExists(made)) << made;
+  for (const std::string& made : failed ? failed->createdFolders : std::get<command::Generated>(o).createdFolders)
+    EXPECT_TRUE(platform::FolderExists(made)) << made;
   for (std::size_t i = 0; i < kSet.size(); ++i)
     EXPECT_EQ(platform::FileExists(folder + "\\" + kSet[i]), i < written) << kSet[i];
 }

@@ -69,8 +69,6 @@ std::set<std::string> ListTree(const fs::path& root) {
   return paths;
 }
 
-namespace {
-
 std::string Visible(std::string_view bytes) {
   std::ostringstream out;
   for (unsigned char c : bytes) {
@@ -83,8 +81,6 @@ std::string Visible(std::string_view bytes) {
   }
   return out.str();
 }
-
-}  // namespace
 
 ::testing::AssertionResult SameBytes(std::string_view expected, std::string_view actual) {
   const std::size_t common = std::min(expected.size(), actual.size());

@@ -55,6 +55,10 @@ void WriteBytes(const fs::path& file, std::string_view bytes);
 // folders ending in '/').
 std::set<std::string> ListTree(const fs::path& root);
 
+// Bytes as readable text: CR and LF as \r and \n, other control characters
+// and bytes above 0x7E as \xHH.
+std::string Visible(std::string_view bytes);
+
 // Success when equal; otherwise names the first differing offset and shows
 // the bytes around it.
 ::testing::AssertionResult SameBytes(std::string_view expected, std::string_view actual);

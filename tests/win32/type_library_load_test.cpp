@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/scoped.h"
+#include "platform/win32/utf16.h"
 #include "support/cli_support.h"
 
 namespace quillfern {
@@ -14,26 +15,18 @@ namespace {
 using testing::ReadBytes;
 using testing::TempFolder;
 
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-std::string Narrow(BSTR text) {
-  std::string narrow;
-  for (const wchar_t* c = text; c && *c; ++c) narrow += static_cast<char>(*c);
-  return narrow;
-}
-
 TEST(TypeLibraryLoaded, ShowsTheLibraryAndNothingElseAndHoldsTheNameHashWindowsComputes) {
   TempFolder dir;
   const testing::CliResult r = testing::RunCliWith({"-a", "Excel", "-o", dir.str()});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string path = dir / "ExcelAddin1.tlb";
   platform::win32::ScopedCom<ITypeLib> library;
-  ASSERT_EQ(::LoadTypeLibEx(Wide(path).c_str(), REGKIND_NONE, library.receive()), S_OK) << path;
+  ASSERT_EQ(::LoadTypeLibEx(platform::Utf16FromUtf8(path).c_str(), REGKIND_NONE, library.receive()), S_OK) << path;
 
   BSTR name = nullptr, doc = nullptr;
   ASSERT_EQ(library.get()->GetDocumentation(-1, &name, &doc, nullptr, nullptr), S_OK);
-  EXPECT_EQ(Narrow(name), "AddinLib");
-  EXPECT_EQ(Narrow(doc), "AddinLib Library");
+  EXPECT_EQ(platform::Utf8FromUtf16(name ? name : L""), "AddinLib");
+  EXPECT_EQ(platform::Utf8FromUtf16(doc ? doc : L""), "AddinLib Library");
   ::SysFreeString(name);
   ::SysFreeString(doc);
 
