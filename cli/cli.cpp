@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "command/generate_command.h"
 #include "generator/machine_values.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "version.h"
-#include "command/generate_command.h"
 
 namespace quillfern::cli {
 

@@ -61,9 +61,8 @@ GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& writ
     return Refused{Reason::FolderNotCreated};
   }
   platform::FolderCreation creation;
-  if (!platform::CreateFolderPath(folder, &creation)) {
+  if (!platform::CreateFolderPath(folder, &creation))
     return Failed{Failed::CreateFolder{creation.failedFolder, creation.error}, std::move(creation.created)};
-  }
   if (std::error_code error; platform::IsFolderWriteProtected(folder, &error))
     return Failed{Failed::ProbeFolder{folder, error}, std::move(creation.created)};
   const std::string projectSource = folder + platform::kPathDelimiter + settings.ClassName + ".dpr";

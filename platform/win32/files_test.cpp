@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/scoped.h"
 #include "platform/files.h"
+#include "platform/win32/scoped.h"
 #include "support/test_support.h"
 #include "support/win32_support.h"
 
