@@ -211,7 +211,7 @@ TEST_F(FolderPicker, ShowsOnlyTheTreeBelowANonEmptyRoot) {
   const std::string root = pickMe.str();
   std::string folder = root;
   PickerDriver driver(IDCANCEL, {});
-  EXPECT_EQ(BrowseForFolder(application.get(), kTitle, std::wstring(root.begin(), root.end()), folder),
+  EXPECT_EQ(BrowseForFolder(application.get(), kTitle, Utf16FromUtf8(root), folder),
             FolderChoice::Cancelled);
   driver.Join();
   ASSERT_TRUE(driver.found);
