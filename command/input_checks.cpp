@@ -87,12 +87,6 @@ std::vector<std::string> AddInUnitLookups(const WizardSettings& s) {
   return names;
 }
 
-// The interface unit's name: its file name less ".pas".
-std::string_view UnitName(const WizardSettings& s) {
-  const std::string_view file = s.InterfaceUnitFile;
-  return file.substr(0, file.size() < 4 ? 0 : file.size() - 4);
-}
-
 // A text in a single-quoted literal: each quote is written twice.
 std::size_t LiteralLength(const std::string& text) {
   return text.size() + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\''));
@@ -262,7 +256,7 @@ std::variant<WizardSettings, TextProblem> EncodeSettings(const WizardSettings& t
 std::optional<TextProblem> CheckTexts(const WizardSettings& s) {
   const std::vector<std::size_t> lines = PascalLineLengths(s);
   const bool lineTooLong = !lines.empty() && *std::max_element(lines.begin(), lines.end()) > kMaxLineLength;
-  const std::size_t unitName = s.InterfaceUnitFile.size() < 4 ? 0 : s.InterfaceUnitFile.size() - 4;
+  const std::size_t unitName = generator::InterfaceUnitName(s).size();
 
   if (lineTooLong)
     if (auto p = CheckNameLength(InputField::InterfaceUnit, unitName, s, SetUnitNameLength)) return p;
@@ -292,12 +286,12 @@ bool ClassNameBreaksProject(const WizardSettings& s) {
   if (AnySameName(kProjectSourceNames, name) || AnySameName(AddInUnitLookups(s), "T" + name)) return true;
   // Reverting to the default must settle a clash with the interface unit,
   // so with the default class name it is the unit that is refused.
-  return IsValidUnitFileName(s.InterfaceUnitFile) && SameName(name, UnitName(s)) &&
+  return IsValidUnitFileName(s.InterfaceUnitFile) && SameName(name, generator::InterfaceUnitName(s)) &&
          name != catalogue::DefaultClassName(s.TargetApp);
 }
 
 bool InterfaceUnitBreaksProject(const WizardSettings& s) {
-  const std::string_view name = UnitName(s);
+  const std::string name = generator::InterfaceUnitName(s);
   return AnySameName(kAddInUnitUses, name) || AnySameName(AddInUnitLookups(s), name) || SameName(name, s.ClassName);
 }
 

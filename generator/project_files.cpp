@@ -58,6 +58,11 @@ std::string RootKeyIdentifier(const WizardSettings& settings) {
   return settings.InstallForCurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
 }
 
+std::string InterfaceUnitName(const WizardSettings& settings) {
+  const std::string& file = settings.InterfaceUnitFile;
+  return file.substr(0, file.size() < 4 ? 0 : file.size() - 4);
+}
+
 ProjectFileSet ComposeProjectFiles(const WizardSettings& s, const ProjectValues& values) {
   const std::string& projectName = s.ClassName;
   const std::string unitName = "Unit1";
@@ -67,8 +72,7 @@ ProjectFileSet ComposeProjectFiles(const WizardSettings& s, const ProjectValues&
   const std::string appKind(app.OfficeAppKind);
   const std::string wrapperClass(app.WrapperClassName);
   const std::string version = catalogue::VersionText(s.TargetVersion);
-  const std::string wrapperUnit =
-      s.InterfaceUnitFile.substr(0, s.InterfaceUnitFile.size() < 4 ? 0 : s.InterfaceUnitFile.size() - 4);
+  const std::string wrapperUnit = InterfaceUnitName(s);
   const std::string rootKey = RootKeyIdentifier(s);
   const std::string loadBehavior = catalogue::BuildLoadBehavior(
       s.LoadConnected, s.LoadBootLoad, s.LoadDemandLoad, s.LoadConnectFirstTime);

@@ -38,6 +38,10 @@ struct ProjectValues {
 // "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
 std::string RootKeyIdentifier(const WizardSettings& settings);
 
+// The interface unit's name as the uses clause writes it: its file name
+// less the extension (".pas").
+std::string InterfaceUnitName(const WizardSettings& settings);
+
 // The file set for these settings and machine values. Pure apart from
 // LoadTemplate, which throws for a missing template.
 ProjectFileSet ComposeProjectFiles(const WizardSettings& settings, const ProjectValues& values);
