@@ -289,11 +289,11 @@ int ListPlanForNewFolder(const WizardSettings& typed, const generator::FixedMach
 int Generate(const WizardSettings& settings, const generator::FixedMachineValues& fixed, bool force, bool dryRun,
              std::ostream& out, std::ostream& err) {
   TerminalView view(settings, force, dryRun, err);
-  // A dry run runs every check and lists the files instead of writing them.
-  std::vector<std::string> backups;
-  const command::ProjectWriter listOnly = [&](const generator::ProjectFileSet& files, const std::string& folder,
-                                              generator::WriteReport*) {
-    backups = generator::BackupsNeeded(files, folder);
+  // A dry run runs every check and, instead of writing the files, reports
+  // the backups writing them would make; the plan is listed from that.
+  const command::ProjectWriter listOnly = [](const generator::ProjectFileSet& files, const std::string& folder,
+                                             generator::WriteReport* report) {
+    if (report) report->Backups = generator::BackupsNeeded(files, folder);
     return true;
   };
   try {
@@ -302,7 +302,7 @@ int Generate(const WizardSettings& settings, const generator::FixedMachineValues
     return std::visit(
         command::Overloaded{
             [&](const Generated& generated) -> int {
-              if (dryRun) return ListPlan(generated.folder, generated.fileNames, backups, out);
+              if (dryRun) return ListPlan(generated.folder, generated.fileNames, generated.backups, out);
               out << catalogue::SuccessMessage(generated.settings.TargetApp, generated.settings.TargetVersion) << "\n";
               if (!generated.backups.empty())
                 out << "Replaced files kept as backups: " << Joined(generated.backups.begin(), generated.backups.end())
