@@ -143,7 +143,7 @@ std::error_code ReadEntry(const std::string& path, EntryKind& kind, std::string&
     kind = EntryKind::Missing;
     return {};
   }
-  if (S_ISLNK(entry.st_mode) || !S_ISREG(entry.st_mode)) {
+  if (!S_ISREG(entry.st_mode)) {
     kind = S_ISLNK(entry.st_mode) ? EntryKind::Link : EntryKind::Other;
     return {};
   }

@@ -99,6 +99,12 @@ bool AppendPiece(std::wstring_view wide, unsigned codePage, std::string& out, ch
 
 std::string Utf8FromUtf16(std::wstring_view text) { return Utf8FromWide(text); }
 
+std::optional<std::string> ExactUtf8FromUtf16(std::wstring_view text) {
+  std::string utf8 = Utf8FromWide(text);
+  if (Utf16FromUtf8(utf8) != text) return std::nullopt;
+  return utf8;
+}
+
 std::wstring Utf16FromUtf8(std::string_view text) {
   std::wstring wide;
   AppendWideFromUtf8(text, 0, wide);  // cannot fail without MB_ERR_INVALID_CHARS

@@ -4,6 +4,7 @@
 // double-byte character.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,9 +46,8 @@ ScopedFile OpenForReplacing(const std::wstring& path, std::error_code& error) {
   ScopedFile existing(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!existing) {
-    const DWORD code = ::GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND) return createNew();
-    error = SystemError(code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE);
+    if (::GetLastError() == ERROR_FILE_NOT_FOUND) return createNew();
+    error = LastError();
     return ScopedFile();
   }
   BY_HANDLE_FILE_INFORMATION info{};
@@ -151,6 +151,18 @@ std::error_code WriteWholeFile(const std::string& path, std::string_view content
   return error;
 }
 
+namespace {
+
+// What an entry of these attributes is when it is not a plain file: a link
+// (any reparse point) or a folder; nothing for a file.
+std::optional<EntryKind> LinkOrFolder(DWORD attributes) {
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return EntryKind::Link;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EntryKind::Other;
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::error_code ReadEntry(const std::string& path, EntryKind& kind, std::string& bytes) {
   bytes.clear();
   kind = EntryKind::Missing;
@@ -162,10 +174,10 @@ std::error_code ReadEntry(const std::string& path, EntryKind& kind, std::string&
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME ||
         code == ERROR_FILENAME_EXCED_RANGE)
       return {};
-    return SystemError(code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE);
+    return LastError();
   }
-  if ((attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-    kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? EntryKind::Link : EntryKind::Other;
+  if (const auto notAFile = LinkOrFolder(attributes)) {
+    kind = *notAFile;
     return {};
   }
   ScopedFile file(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -178,8 +190,9 @@ std::error_code ReadEntry(const std::string& path, EntryKind& kind, std::string&
     kind = EntryKind::Other;
     return {};
   }
-  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-    kind = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? EntryKind::Link : EntryKind::Other;
+  // Asked again of what was opened: it may have been swapped meanwhile.
+  if (const auto notAFile = LinkOrFolder(info.dwFileAttributes)) {
+    kind = *notAFile;
     return {};
   }
   char buffer[65536];
@@ -229,10 +242,9 @@ std::wstring CurrentDirectoryUtf16() {
 
 std::string CurrentDirectory() {
   const std::wstring folder = CurrentDirectoryUtf16();
-  std::string text = Utf8FromUtf16(folder);
-  // A name with a lone surrogate has no UTF-8 form: U+FFFD would name another folder.
-  if (folder.empty() || Utf16FromUtf8(text) != folder) return ".";
-  return text;
+  std::optional<std::string> text = ExactUtf8FromUtf16(folder);
+  if (folder.empty() || !text) return ".";
+  return std::move(*text);
 }
 
 std::string ErrorText(const std::error_code& error) {

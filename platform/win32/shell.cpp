@@ -117,9 +117,9 @@ FolderChoice BrowseForFolder(WindowHandle ownerHandle, const std::string& title,
   wchar_t* path = displayName.as<wchar_t>();
   path[0] = L'\0';
   ::SHGetPathFromIDListW(chosen, path);
-  std::string chosenPath = Utf8FromUtf16(path);
-  if (Utf16FromUtf8(chosenPath) != path) return FolderChoice::Cancelled;  // no exact UTF-8 form
-  folder = std::move(chosenPath);
+  std::optional<std::string> chosenPath = ExactUtf8FromUtf16(path);
+  if (!chosenPath) return FolderChoice::Cancelled;
+  folder = std::move(*chosenPath);
   return FolderChoice::Chosen;
 }
 

@@ -3,6 +3,7 @@
 // broken UTF-8) becomes U+FFFD, which no ANSI code page holds.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,9 @@ namespace quillfern::platform {
 
 std::string Utf8FromUtf16(std::wstring_view text);
 std::wstring Utf16FromUtf8(std::string_view text);
+// Text's UTF-8 form when it has an exact one; nothing for text with a lone
+// surrogate, whose U+FFFD would name another file.
+std::optional<std::string> ExactUtf8FromUtf16(std::wstring_view text);
 
 // The process's working directory in UTF-16, as the system keeps it (so it
 // can be set back exactly); empty when the system cannot tell.
