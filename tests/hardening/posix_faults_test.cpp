@@ -57,6 +57,17 @@ ChildResult InChild(const std::function<int(std::string& report)>& body) {
   return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus), report};
 }
 
+// Runs Command through the shell and appends what it writes to Output: its
+// exit status, 128 + the signal that ended it, or 99 when it cannot start.
+int RunShell(const std::string& command, std::string& output) {
+  FILE* run = ::popen(command.c_str(), "r");
+  if (!run) return 99;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, run)) > 0;) output.append(buffer, n);
+  const int status = ::pclose(run);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 // In a child: files may not grow past Limit bytes, and going past fails the
 // write (EFBIG) instead of killing the process.
 void LimitFileSize(rlim_t limit) {
@@ -131,13 +142,7 @@ TEST(DiskFaults, TheProgramUnderAFileSizeLimitReportsTheFileInsteadOfDyingInIt) 
     const rlimit cap{2048, 2048};  // ulimit -f 2
     ::setrlimit(RLIMIT_FSIZE, &cap);
     ::signal(SIGXFSZ, SIG_DFL);  // the program must ignore the signal itself
-    const std::string command = std::string(QUILLFERN_CLI_EXE) + " -a Excel -V XP -o '" + dir.str() + "' 2>&1";
-    FILE* output = ::popen(command.c_str(), "r");
-    if (!output) return 99;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, output)) > 0;) report.append(buffer, n);
-    const int status = ::pclose(output);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return RunShell(std::string(QUILLFERN_CLI_EXE) + " -a Excel -V XP -o '" + dir.str() + "' 2>&1", report);
   });
   EXPECT_EQ(r.status, 1) << r.report;
   EXPECT_NE(r.report.find("error: Unable to write project files.\nerror: could not write " + dir / "Unit1.pas" +
@@ -303,13 +308,9 @@ TEST(OddNames, TheProgramsFolderIsWrittenInTheCodePageOrLeftOutWithAWarning) {
     const std::string home = dir / c.folder, out = dir / "out";
     ASSERT_TRUE(fs::create_directory(home));
     fs::copy_file(QUILLFERN_CLI_EXE, home + "/quillfern-cli");
-    const std::string command = "'" + home + "/quillfern-cli' -a Excel -V XP --code-page 1252 -o '" + out + "' 2>&1";
-    FILE* run = ::popen(command.c_str(), "r");
-    ASSERT_TRUE(run);
     std::string said;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, run)) > 0;) said.append(buffer, n);
-    ASSERT_EQ(::pclose(run), 0) << said;
+    ASSERT_EQ(RunShell("'" + home + "/quillfern-cli' -a Excel -V XP --code-page 1252 -o '" + out + "' 2>&1", said), 0)
+        << said;
     const std::string searchPath = CrLfLines(ReadBytes(fs::path(out) / "ExcelAddin1.dof")).at(1);
     const std::string warning = "warning: The folder of the library units, " + home +
                                 "/LibraryFiles, cannot be written in code page 1252.\n"

@@ -50,10 +50,15 @@ inline std::string StateOf(const command::GenerateOutcome& outcome) {
   // In the order of their declarations.
   static const char* const reasons[] = {"InvalidText", "InvalidClassName", "InvalidInterfaceUnit",
                                         "FolderNotCreated", "ProjectExists"};
-  static const char* const steps[] = {"CreateFolder", "ProbeFolder", "WriteFiles"};
   if (const auto* r = std::get_if<command::Refused>(&outcome))
     return std::string("refused ") + reasons[static_cast<std::size_t>(r->reason)];
-  if (const auto* f = std::get_if<command::Failed>(&outcome)) return std::string("failed ") + steps[f->step.index()];
+  if (const auto* f = std::get_if<command::Failed>(&outcome))
+    return std::string("failed ") + std::visit(command::Overloaded{
+                                                   [](const command::Failed::CreateFolder&) { return "CreateFolder"; },
+                                                   [](const command::Failed::ProbeFolder&) { return "ProbeFolder"; },
+                                                   [](const command::Failed::WriteFiles&) { return "WriteFiles"; },
+                                               },
+                                               f->step);
   return "generated";
 }
 

@@ -234,27 +234,22 @@ std::set<HWND> Wizard::OtherWindows() const {
   return others;
 }
 
-HWND Wizard::WaitForMessageWindow(HWND owner) const {
+HWND Wizard::WaitForMessageWindow(HWND owner, std::chrono::milliseconds interval) const {
   if (!owner) owner = window_;
   HWND found = nullptr;
-  WaitUntil([&] {
-    for (HWND w : OtherWindows())
-      if (::GetWindow(w, GW_OWNER) == owner && ClassOf(w) == "#32770") found = w;
-    return found != nullptr;
-  });
+  WaitUntil(
+      [&] {
+        for (HWND w : OtherWindows())
+          if (::GetWindow(w, GW_OWNER) == owner && ClassOf(w) == "#32770") found = w;
+        return found != nullptr;
+      },
+      20s, interval);
   return found;
 }
 
 bool Wizard::Dismiss(const std::string& title, int command) const {
-  HWND found = nullptr;
   const auto fast = 1ms;
-  WaitUntil(
-      [&] {
-        for (HWND w : OtherWindows())
-          if (::GetWindow(w, GW_OWNER) == window_ && ClassOf(w) == "#32770") found = w;
-        return found != nullptr;
-      },
-      20s, fast);
+  const HWND found = WaitForMessageWindow(window_, fast);
   if (!found || WindowTextOf(found) != title) return false;
   ::PostMessageA(found, WM_COMMAND, static_cast<WPARAM>(command), 0);
   return WaitUntil([&] { return !::IsWindow(found); }, 20s, fast);

@@ -73,8 +73,10 @@ class Wizard {
   void Settle() const;
 
   // The program's visible message box or dialog other than the wizard itself,
-  // owned by Owner (the wizard when null), waited for up to the timeout.
-  HWND WaitForMessageWindow(HWND owner = nullptr) const;
+  // owned by Owner (the wizard when null), waited for up to the timeout,
+  // looking every Interval.
+  HWND WaitForMessageWindow(HWND owner = nullptr,
+                            std::chrono::milliseconds interval = std::chrono::milliseconds(20)) const;
   // Every visible top-level window of the program other than the wizard.
   std::set<HWND> OtherWindows() const;
 

@@ -204,16 +204,8 @@ TEST(CliExecutable, WritesPathsAsTypedOnAConsoleAndInUtf8WhenRedirected) {
 
 // True when both paths (UTF-8) name the same existing file or folder.
 bool SameFile(const std::string& a, const std::string& b) {
-  const auto identity = [](const std::string& path) {
-    const ScopedFile file(::CreateFileW(Utf16FromUtf8(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !::GetFileInformationByHandle(file.get(), &info)) return std::string();
-    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
-           std::to_string(info.nFileIndexLow);
-  };
-  const std::string first = identity(a);
-  return !first.empty() && first == identity(b);
+  std::error_code error;
+  return fs::equivalent(fs::u8path(a), fs::u8path(b), error);
 }
 
 // Bytes (in the system code page) as text, or empty when they are not text there.
