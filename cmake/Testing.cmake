@@ -28,18 +28,23 @@ endfunction()
 # second byte of a character can be a backslash, Russian (1251), whose
 # console code page differs from the ANSI one; the ordinary run is the
 # English one (1252) under the usual LANG (C, en_US and the like). Wine takes
-# a process's code page from LANG, and the programs a test starts inherit it.
-# Further arguments name the locales to run in, when fewer than all three.
+# a process's code page from its locale, and the programs a test starts
+# inherit it; LC_ALL is set too, since one set in the developer's shell
+# would win over LANG and the test would run in the wrong code page.
+# Further arguments name the locales to run in, when fewer than all three;
+# PROPERTIES is followed by more test properties for each.
 function(quillfern_code_page_tests target label filter)
   if(NOT (WIN32 AND CMAKE_CROSSCOMPILING))
     return()
   endif()
-  set(locales ${ARGN})
+  cmake_parse_arguments(PARSE_ARGV 3 arg "" "" "PROPERTIES")
+  set(locales ${arg_UNPARSED_ARGUMENTS})
   if(NOT locales)
     set(locales ja_JP zh_TW ru_RU)
   endif()
   foreach(locale IN LISTS locales)
     add_test(NAME ${locale}.${label} COMMAND ${target} --gtest_filter=${filter})
-    set_tests_properties(${locale}.${label} PROPERTIES ENVIRONMENT LANG=${locale}.UTF-8 RUN_SERIAL TRUE)
+    set_tests_properties(${locale}.${label} PROPERTIES ENVIRONMENT "LANG=${locale}.UTF-8;LC_ALL=${locale}.UTF-8"
+                         RUN_SERIAL TRUE ${arg_PROPERTIES})
   endforeach()
 endfunction()
