@@ -108,6 +108,56 @@ bool IsDoubleByte(unsigned codePage) {
   return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
 }
 
+// Every sequence of each character, ascending.
+using SequencesOf = std::map<char32_t, std::vector<Sequence>>;
+
+// The rows of the double-byte pairs into Table, each pair's character
+// into Sequences; false, having said why, when a pair has a trail byte
+// outside the range the tables hold.
+bool ReadPairs(Converter& decoder, const std::string& name, Table& table, SequencesOf& sequences) {
+  table.rowOfLead.assign(tables::kLeadCount, tables::kNoRow);
+  for (unsigned lead = tables::kFirstLead; lead < tables::kFirstLead + tables::kLeadCount; ++lead) {
+    std::vector<char16_t> row(tables::kTrailCount, 0);
+    bool any = false;
+    for (unsigned trail = 0; trail <= 0xFF; ++trail) {
+      const Sequence s = static_cast<Sequence>(lead << 8 | trail);
+      const char32_t c = DecodeAlone(decoder, BytesOf(s));
+      if (c == 0) continue;
+      if (trail < tables::kFirstTrail || trail >= tables::kFirstTrail + tables::kTrailCount) {
+        std::fprintf(stderr, "make_code_page_tables: %s pair %04X is outside the tables' trail range\n",
+                     name.c_str(), s);
+        return false;
+      }
+      row[trail - tables::kFirstTrail] = static_cast<char16_t>(c);
+      sequences[c].push_back(s);
+      any = true;
+    }
+    if (!any) continue;
+    table.rowOfLead[lead - tables::kFirstLead] = static_cast<unsigned char>(table.rows.size() / tables::kTrailCount);
+    table.rows.insert(table.rows.end(), row.begin(), row.end());
+  }
+  return true;
+}
+
+// Where several sequences decode to one character, encoding takes the one
+// Windows is known to write, else the one iconv itself writes for it when
+// that decodes back, else the lowest.
+Sequence Chosen(Converter& encoder, unsigned codePage, char32_t c, const std::vector<Sequence>& candidates) {
+  const auto isCandidate = [&](Sequence s) {
+    return std::find(candidates.begin(), candidates.end(), s) != candidates.end();
+  };
+  Sequence chosen = candidates.front();
+  std::string encoded;
+  if (candidates.size() > 1 && encoder.Convert(Utf32(c), encoded) && !encoded.empty() && encoded.size() <= 2) {
+    Sequence s = static_cast<unsigned char>(encoded[0]);
+    if (encoded.size() == 2) s = static_cast<Sequence>(s << 8 | static_cast<unsigned char>(encoded[1]));
+    if (isCandidate(s)) chosen = s;
+  }
+  for (const auto& choice : kWindowsChoices)
+    if (choice.codePage == codePage && choice.character == c && isCandidate(choice.sequence)) chosen = choice.sequence;
+  return chosen;
+}
+
 // False, having said why, when iconv does not know the code page or a pair
 // has a trail byte outside the range the tables hold.
 bool BuildTable(unsigned codePage, Table& table) {
@@ -118,61 +168,15 @@ bool BuildTable(unsigned codePage, Table& table) {
     return false;
   }
   table.codePage = codePage;
-  std::map<char32_t, std::vector<Sequence>> sequences;  // every sequence of each character, ascending
-
+  SequencesOf sequences;
   table.singles.assign(128, 0);
   for (unsigned b = 0x80; b <= 0xFF; ++b) {
     const char32_t c = DecodeAlone(decoder, BytesOf(static_cast<Sequence>(b)));
     table.singles[b - 0x80] = static_cast<char16_t>(c);
     if (c != 0) sequences[c].push_back(static_cast<Sequence>(b));
   }
-  if (IsDoubleByte(codePage)) {
-    table.rowOfLead.assign(tables::kLeadCount, tables::kNoRow);
-    for (unsigned lead = tables::kFirstLead; lead < tables::kFirstLead + tables::kLeadCount; ++lead) {
-      std::vector<char16_t> row(tables::kTrailCount, 0);
-      bool any = false;
-      for (unsigned trail = 0; trail <= 0xFF; ++trail) {
-        const Sequence s = static_cast<Sequence>(lead << 8 | trail);
-        const char32_t c = DecodeAlone(decoder, BytesOf(s));
-        if (c == 0) continue;
-        if (trail < tables::kFirstTrail || trail >= tables::kFirstTrail + tables::kTrailCount) {
-          std::fprintf(stderr, "make_code_page_tables: %s pair %04X is outside the tables' trail range\n",
-                       name.c_str(), s);
-          return false;
-        }
-        row[trail - tables::kFirstTrail] = static_cast<char16_t>(c);
-        sequences[c].push_back(s);
-        any = true;
-      }
-      if (!any) continue;
-      table.rowOfLead[lead - tables::kFirstLead] =
-          static_cast<unsigned char>(table.rows.size() / tables::kTrailCount);
-      table.rows.insert(table.rows.end(), row.begin(), row.end());
-    }
-  }
-
-  // Where several sequences decode to one character, encoding takes the one
-  // Windows is known to write, else the one iconv itself writes for it when
-  // that decodes back, else the lowest.
-  for (const auto& entry : sequences) {
-    const char32_t c = entry.first;
-    const std::vector<Sequence>& candidates = entry.second;  // a lambda may not capture a structured binding
-    const auto isCandidate = [&](Sequence s) {
-      return std::find(candidates.begin(), candidates.end(), s) != candidates.end();
-    };
-    Sequence chosen = candidates.front();
-    std::string encoded;
-    if (candidates.size() > 1 && encoder.Convert(Utf32(c), encoded) && !encoded.empty() &&
-        encoded.size() <= 2) {
-      Sequence s = static_cast<unsigned char>(encoded[0]);
-      if (encoded.size() == 2) s = static_cast<Sequence>(s << 8 | static_cast<unsigned char>(encoded[1]));
-      if (isCandidate(s)) chosen = s;
-    }
-    for (const auto& choice : kWindowsChoices)
-      if (choice.codePage == codePage && choice.character == c && isCandidate(choice.sequence))
-        chosen = choice.sequence;
-    table.byCharacter.push_back(chosen);
-  }
+  if (IsDoubleByte(codePage) && !ReadPairs(decoder, name, table, sequences)) return false;
+  for (const auto& [c, candidates] : sequences) table.byCharacter.push_back(Chosen(encoder, codePage, c, candidates));
   return true;
 }
 
