@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace quillfern::catalogue {
@@ -7,6 +8,25 @@ namespace quillfern::catalogue {
 namespace {
 
 std::string Text(std::string_view s) { return std::string(s); }
+
+// The catalogue stands on nothing, so it folds ASCII letters itself.
+bool SameLetters(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+           return lower(x) == lower(y);
+         });
+}
+
+// The parts of Name between "/", or none when it has one part only.
+std::vector<std::string_view> Parts(std::string_view name) {
+  std::vector<std::string_view> parts;
+  if (name.find('/') == std::string_view::npos) return parts;
+  for (std::size_t start = 0, end; start <= name.size(); start = end + 1) {
+    end = std::min(name.find('/', start), name.size());
+    parts.push_back(name.substr(start, end - start));
+  }
+  return parts;
+}
 
 }  // namespace
 
@@ -40,6 +60,23 @@ std::string SuccessMessage(AppRow a, VersionRow v) {
 }
 
 std::string VersionText(VersionRow v) { return std::to_string(Version(v).VersionNumber); }
+
+std::optional<AppRow> FindApp(std::string_view name) {
+  for (AppRow row = 0; row < OfficeApps.size(); ++row)
+    if (SameLetters(OfficeApps[row].DisplayName, name)) return row;
+  return std::nullopt;
+}
+
+std::vector<std::string_view> VersionAliases(VersionRow v) { return Parts(Version(v).VersionName); }
+
+std::optional<VersionRow> FindVersion(std::string_view name) {
+  for (VersionRow row = 0; row < OfficeVersions.size(); ++row) {
+    if (SameLetters(OfficeVersions[row].VersionName, name)) return row;
+    for (const std::string_view alias : VersionAliases(row))
+      if (SameLetters(alias, name)) return row;
+  }
+  return std::nullopt;
+}
 
 std::string DialogCaption() { return "New Microsoft Office COM Add-In"; }
 

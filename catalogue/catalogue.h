@@ -4,8 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillfern::catalogue {
 
@@ -65,6 +67,17 @@ std::string WrapperPickerTitle(AppRow a, VersionRow v);        // file picker ti
 std::string SuccessMessage(AppRow a, VersionRow v);            // uses the number, never "2002/XP"
 std::string VersionText(VersionRow v);                         // "2000", "2002"
 std::string DialogCaption();
+
+// The row whose DisplayName is Name in any ASCII letter case; nothing when
+// no host is called so.
+std::optional<AppRow> FindApp(std::string_view name);
+// The row whose VersionName is Name, or one of that name's parts between
+// "/" ("2002" and "XP" for "2002/XP"), in any ASCII letter case; nothing
+// when no version is called so.
+std::optional<VersionRow> FindVersion(std::string_view name);
+// The other names FindVersion takes for row V: the parts of a VersionName
+// that has several ("2002", "XP"); none for "2000".
+std::vector<std::string_view> VersionAliases(VersionRow v);
 
 // A new project before the user changes anything: the host and version the
 // dialog starts with (and the command line assumes), and the four texts

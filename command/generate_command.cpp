@@ -1,5 +1,7 @@
 #include "command/generate_command.h"
 
+#include <stdexcept>
+
 #include "catalogue/catalogue.h"
 #include "platform/files.h"
 
@@ -7,24 +9,87 @@ namespace quillfern::command {
 
 namespace {
 
+// "alreary" is deliberate: the message keeps the wording its users know.
+// Do not correct it.
+constexpr char kRevertClassName[] = "Class Name is not valid identifier.\nWould you like to revert it to default value?";
+constexpr char kRevertInterfaceUnit[] = "Interface unit name is not valid.\nWould you like to revert it to default value?";
+constexpr char kCreateOutputFolder[] = "Output folder not found.\nWould you like to create it?";
+constexpr char kOverwriteProject[] = "Project alreary exists.\nAre you sure you want to overwrite it?";
+
 // Offers to put the default back into an invalid box; the focus goes there
 // whatever the answer.
-void OfferRevert(GenerateView& view, Question question, const std::string& text, InputField field,
+void OfferRevert(GenerateView& view, Question question, const char* text, InputField field,
                  const std::string& defaultText) {
   if (view.AskYesNo(question, text)) view.SetFieldText(field, defaultText);
   view.FocusField(field);
 }
 
-}  // namespace
-
-std::string FailureText(const Failed& failed) {
-  return std::visit(Overloaded{
-                        [](const Failed::CreateFolder&) { return "Unable to create output folder."; },
-                        [](const Failed::ProbeFolder&) { return "Output folder is write protected."; },
-                        [](const Failed::WriteFiles&) { return "Unable to write project files."; },
-                    },
-                    failed.step);
+// The class name, then the interface unit: the first that is not a valid
+// name, or would break the project, is asked about and refuses the run.
+std::optional<Refused> CheckNames(GenerateView& view, const WizardSettings& s) {
+  if (!IsValidIdentifier(s.ClassName) || ClassNameBreaksProject(s)) {
+    OfferRevert(view, Question::RevertClassName, kRevertClassName, InputField::ClassName,
+                catalogue::NewProjectDefaults(s.TargetApp).ClassName);
+    return Refused{Refused::Reason::InvalidClassName};
+  }
+  if (!IsValidUnitFileName(s.InterfaceUnitFile) || InterfaceUnitBreaksProject(s)) {
+    OfferRevert(view, Question::RevertInterfaceUnit, kRevertInterfaceUnit, InputField::InterfaceUnit,
+                catalogue::NewProjectDefaults(s.TargetApp, s.TargetVersion).InterfaceUnitFile);
+    return Refused{Refused::Reason::InvalidInterfaceUnit};
+  }
+  return std::nullopt;
 }
+
+// True unless a project of this class name is there and the user keeps it.
+// Only the project source is looked for.
+bool MayWriteProject(GenerateView& view, const WizardSettings& s, const std::string& folder) {
+  const std::string projectSource = folder + platform::kPathDelimiter + s.ClassName + ".dpr";
+  return !platform::FileExists(projectSource) || view.AskYesNo(Question::OverwriteProject, kOverwriteProject);
+}
+
+// Every file is built before the first is written: a missing template
+// leaves the folder as it was.
+generator::ProjectFileSet Build(GenerateView& view, const WizardSettings& s, const GenerateOptions& options) {
+  const generator::WarningHook warn = [&view](const std::string& title, const std::string& text) {
+    view.ShowWarning(title, text);
+  };
+  return generator::BuildProjectFiles(s, warn, options.fixed);
+}
+
+std::vector<std::string> NamesOf(const generator::ProjectFileSet& files) {
+  std::vector<std::string> names;
+  for (const auto& file : files) names.push_back(file.FileName);
+  return names;
+}
+
+// What generating into Folder would do, found without creating or writing
+// anything.
+GenerateOutcome Plan(GenerateView& view, const WizardSettings& s, const std::string& folder,
+                     const GenerateOptions& options) {
+  Planned plan{s, folder, platform::MissingFolders(folder), {}, {}};
+  if (plan.foldersToCreate.empty() && !MayWriteProject(view, s, folder)) return Refused{Refused::Reason::ProjectExists};
+  const generator::ProjectFileSet files = Build(view, s, options);
+  plan.fileNames = NamesOf(files);
+  if (plan.foldersToCreate.empty()) plan.backups = generator::BackupsNeeded(files, folder);
+  return plan;
+}
+
+GenerateOutcome Generate(GenerateView& view, const WizardSettings& s, const std::string& folder,
+                         const GenerateOptions& options) {
+  platform::FolderCreation creation = platform::CreateFolderPath(folder);
+  if (creation.error)
+    return Failed{Failed::CreateFolder{creation.failedFolder, creation.error}, std::move(creation.created)};
+  if (const std::error_code error = platform::IsFolderWriteProtected(folder))
+    return Failed{Failed::ProbeFolder{folder, error}, std::move(creation.created)};
+  if (!MayWriteProject(view, s, folder)) return Refused{Refused::Reason::ProjectExists};
+  const generator::ProjectFileSet files = Build(view, s, options);
+  generator::WriteReport report;
+  if (!options.write(files, folder, &report))
+    return Failed{Failed::WriteFiles{folder, NamesOf(files), std::move(report)}, std::move(creation.created)};
+  return Generated{s, folder, NamesOf(files), std::move(report.Backups), std::move(creation.created)};
+}
+
+}  // namespace
 
 std::string OutputFolder(const std::string& folderText) {
   if (!folderText.empty() && folderText.back() == platform::kPathDelimiter)
@@ -32,64 +97,22 @@ std::string OutputFolder(const std::string& folderText) {
   return folderText;
 }
 
-GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& write,
-                                   const generator::FixedMachineValues& fixed) {
-  using Reason = Refused::Reason;
+GenerateOutcome RunGenerateCommand(GenerateView& view, const GenerateOptions& options) {
   // The texts are put into the files' code page first: every later check
   // sees the bytes that will be written, never a look-alike.
   auto encoded = EncodeSettings(view.ReadSettings());
-  if (const auto* problem = std::get_if<TextProblem>(&encoded)) return Refused{Reason::InvalidText, *problem};
+  if (const auto* problem = std::get_if<TextProblem>(&encoded)) return Refused{Refused::Reason::InvalidText, *problem};
   const WizardSettings settings = std::get<WizardSettings>(std::move(encoded));
-  if (auto problem = CheckTexts(settings)) return Refused{Reason::InvalidText, std::move(problem)};
-  if (!IsValidIdentifier(settings.ClassName) || ClassNameBreaksProject(settings)) {
-    OfferRevert(view, Question::RevertClassName,
-                "Class Name is not valid identifier.\rWould you like to revert it to default value?",
-                InputField::ClassName, catalogue::NewProjectDefaults(settings.TargetApp).ClassName);
-    return Refused{Reason::InvalidClassName};
-  }
-  if (!IsValidUnitFileName(settings.InterfaceUnitFile) || InterfaceUnitBreaksProject(settings)) {
-    OfferRevert(view, Question::RevertInterfaceUnit,
-                "Interface unit name is not valid.\rWould you like to revert it to default value?",
-                InputField::InterfaceUnit,
-                catalogue::NewProjectDefaults(settings.TargetApp, settings.TargetVersion).InterfaceUnitFile);
-    return Refused{Reason::InvalidInterfaceUnit};
-  }
+  if (auto problem = CheckTexts(settings)) return Refused{Refused::Reason::InvalidText, std::move(problem)};
+  if (auto refused = CheckNames(view, settings)) return *refused;
 
   const std::string folder = OutputFolder(settings.OutputFolderText);
   if (!platform::FolderExists(folder + platform::kPathDelimiter) &&
-      !view.AskYesNo(Question::CreateOutputFolder, "Output folder not found.\rWould you like to create it?")) {
-    return Refused{Reason::FolderNotCreated};
-  }
-  platform::FolderCreation creation;
-  if (!platform::CreateFolderPath(folder, &creation))
-    return Failed{Failed::CreateFolder{creation.failedFolder, creation.error}, std::move(creation.created)};
-  if (std::error_code error; platform::IsFolderWriteProtected(folder, &error))
-    return Failed{Failed::ProbeFolder{folder, error}, std::move(creation.created)};
-  const std::string projectSource = folder + platform::kPathDelimiter + settings.ClassName + ".dpr";
-  // "alreary" is deliberate: the message keeps the wording its users know.
-  // Do not correct it.
-  if (platform::FileExists(projectSource) &&
-      !view.AskYesNo(Question::OverwriteProject, "Project alreary exists.\rAre you sure you want to overwrite it?")) {
-    return Refused{Reason::ProjectExists};
-  }
-
-  const generator::WarningHook warn = [&view](const std::string& title, const std::string& text) {
-    view.ShowWarning(title, text);
-  };
-  // Every file is built before the first is written: a missing template
-  // leaves the folder as it was.
-  const generator::ProjectFileSet files = generator::BuildProjectFiles(settings, warn, fixed);
-  std::vector<std::string> fileNames;
-  for (const auto& file : files) fileNames.push_back(file.FileName);
-  generator::WriteReport report;
-  if (!write(files, folder, &report))
-    return Failed{Failed::WriteFiles{folder, std::move(fileNames), std::move(report)}, std::move(creation.created)};
-  return Generated{settings, folder, std::move(fileNames), std::move(report.Backups), std::move(creation.created)};
-}
-
-std::string UnexpectedErrorText(const std::string& message) {
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
-  return message;
+      !view.AskYesNo(Question::CreateOutputFolder, kCreateOutputFolder))
+    return Refused{Refused::Reason::FolderNotCreated};
+  // The folder text "\" (or "/" on POSIX) leaves no folder to create.
+  if (folder.empty()) throw std::runtime_error("Unable to create directory");
+  return options.dryRun ? Plan(view, settings, folder, options) : Generate(view, settings, folder, options);
 }
 
 }  // namespace quillfern::command

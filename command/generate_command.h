@@ -22,9 +22,10 @@ using generator::WizardSettings;
 // The questions the command can ask; the text is given with each.
 enum class Question { RevertClassName, RevertInterfaceUnit, CreateOutputFolder, OverwriteProject };
 
-// What the command needs from its front end while it runs. Question texts
-// may hold a CR ("\r") between two lines; where a message goes on the
-// screen is the front end's affair.
+// What the command needs from its front end while it runs. A text of the
+// command's (a question, a warning, a refusal) holds "\n" between two lines;
+// each front end turns that into its own line break, and where a message
+// goes on the screen is its affair too.
 class GenerateView {
  public:
   virtual ~GenerateView() = default;
@@ -61,6 +62,16 @@ struct Refused {
   std::optional<TextProblem> textProblem = std::nullopt;  // InvalidText: the text and what it cannot hold
 };
 
+// A dry run passed: what generating would do now. Nothing was created or
+// written to find it out.
+struct Planned {
+  WizardSettings settings;                   // as it would be written
+  std::string folder;                        // the output folder
+  std::vector<std::string> foldersToCreate;  // missing now, outermost first
+  std::vector<std::string> fileNames;        // the files it would write, in writing order
+  std::vector<std::string> backups;          // the earlier files it would keep, by name
+};
+
 // A step failed. What the run made before it stays.
 struct Failed {
   // The output folder, or a folder on its way, could not be created.
@@ -83,7 +94,7 @@ struct Failed {
   std::vector<std::string> createdFolders;  // made by this run, outermost first
 };
 
-using GenerateOutcome = std::variant<Generated, Refused, Failed>;
+using GenerateOutcome = std::variant<Generated, Planned, Refused, Failed>;
 
 // A visitor made of one lambda for each state, for std::visit: one that
 // forgets a state does not compile.
@@ -94,30 +105,32 @@ struct Overloaded : Handlers... {
 template <typename... Handlers>
 Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
-// The error a failed run ends with, as both front ends show it.
-std::string FailureText(const Failed& failed);
-
-// Writes the built files into Folder; generator::WriteFileSet unless a front
-// end needs otherwise (a dry run lists them instead). True when all were
-// written; Report says what was kept and, on false, where and why it stopped.
+// Writes the built files into Folder: generator::WriteFileSet, unless a
+// test puts a fault in its way. True when all were written; Report says what
+// was kept and, on false, where and why it stopped.
 using ProjectWriter = std::function<bool(const generator::ProjectFileSet& files, const std::string& folder,
                                          generator::WriteReport* report)>;
+
+// How one run goes.
+struct GenerateOptions {
+  // What a front end wants the same on every run instead of asked of the
+  // machine (the wizard fixes nothing).
+  generator::FixedMachineValues fixed;
+  // Every check, and the plan instead of the files: nothing is created or
+  // written.
+  bool dryRun = false;
+  ProjectWriter write = generator::WriteFileSet;
+};
 
 // The folder text less one trailing separator. The text is UTF-8 (or, on
 // POSIX, the system's bytes), where a separator byte is never part of
 // another character.
 std::string OutputFolder(const std::string& folderText);
 
-// Runs one generation and says what it came to. Fixed holds what a front
-// end wants the same on every run instead of asked of the machine (the
-// wizard fixes nothing). Errors the command does not expect (an output
-// folder that is empty and so cannot be created, a missing template) leave
-// it as exceptions for the front end's error handler.
-GenerateOutcome RunGenerateCommand(GenerateView& view, const ProjectWriter& write = generator::WriteFileSet,
-                                   const generator::FixedMachineValues& fixed = {});
-
-// The text of an unexpected error as the user sees it: a full stop is added
-// when the message ends in a character above ".".
-std::string UnexpectedErrorText(const std::string& message);
+// Runs one generation, or a dry run of it, and says what it came to. Errors
+// the command does not expect (an output folder that is empty and so cannot
+// be created, a missing template) leave it as exceptions for the front
+// end's error handler.
+GenerateOutcome RunGenerateCommand(GenerateView& view, const GenerateOptions& options = {});
 
 }  // namespace quillfern::command

@@ -1,4 +1,5 @@
 #include "command/generate_command.h"
+#include "command/messages.h"
 
 #include <functional>
 #include <map>
@@ -159,10 +160,10 @@ class GenerateCommand : public ::testing::Test {
   }
 };
 
-const char* kRevertClass = "ask Class Name is not valid identifier.\rWould you like to revert it to default value?";
-const char* kRevertUnit = "ask Interface unit name is not valid.\rWould you like to revert it to default value?";
-const char* kCreateFolder = "ask Output folder not found.\rWould you like to create it?";
-const char* kOverwrite = "ask Project alreary exists.\rAre you sure you want to overwrite it?";
+const char* kRevertClass = "ask Class Name is not valid identifier.\nWould you like to revert it to default value?";
+const char* kRevertUnit = "ask Interface unit name is not valid.\nWould you like to revert it to default value?";
+const char* kCreateFolder = "ask Output folder not found.\nWould you like to create it?";
+const char* kOverwrite = "ask Project alreary exists.\nAre you sure you want to overwrite it?";
 
 // An invalid name is offered its default back (the selection's, whatever
 // was typed) and takes the focus either way; with both invalid, only the
@@ -279,12 +280,12 @@ TEST_F(GenerateCommand, TheWriterGetsTheBuiltFilesAndTheFolderWithoutItsSeparato
   fs::create_directory(out);
   view.settings.OutputFolderText = out + platform::kPathDelimiter;
   std::string folderSeen;
-  const GenerateOutcome o = RunGenerateCommand(view, [&](const generator::ProjectFileSet& files, const std::string& folder,
+  const GenerateOutcome o = RunGenerateCommand(view, {{}, false, [&](const generator::ProjectFileSet& files, const std::string& folder,
                                                          generator::WriteReport* failure) {
     folderSeen = folder;
     EXPECT_EQ(files.at(0).FileName, "ExcelAddin1.dpr");
     return generator::WriteFileSet(files, folder, failure);
-  });
+  }});
   EXPECT_EQ(folderSeen, out);
   const auto* generated = std::get_if<Generated>(&o);
   ASSERT_TRUE(generated) << StateOf(o);
@@ -293,7 +294,7 @@ TEST_F(GenerateCommand, TheWriterGetsTheBuiltFilesAndTheFolderWithoutItsSeparato
   EXPECT_EQ(FilesIn(out), 7u);
   EXPECT_EQ(view.log, Log({warning}));
   view.answers = {true};  // overwrite
-  EXPECT_EQ(StateOf(RunGenerateCommand(view, [](auto&&...) { return false; })), "failed WriteFiles");
+  EXPECT_EQ(StateOf(RunGenerateCommand(view, {{}, false, [](auto&&...) { return false; }})), "failed WriteFiles");
 }
 
 std::string Repeated(const std::string& piece, std::size_t times) {

@@ -16,9 +16,6 @@ namespace quillfern::command {
 // The dialog's text boxes, in the dialog's keyboard order.
 enum class InputField { InterfaceUnit, FriendlyName, ClassName, Description, OutputFolder };
 
-// The field as the dialog labels it: "Interface unit", "Friendly Name", ...
-std::string_view FieldName(InputField field);
-
 // Why a text was refused before anything was touched.
 struct TextProblem {
   enum class Kind {
@@ -39,20 +36,12 @@ struct TextProblem {
   }
 };
 
-// The message that names the field and says what it cannot hold.
-std::string TextProblemText(const TextProblem& problem);
-
 // Typed settings (texts in UTF-8) in the form the rest of the generation
 // takes: the four texts in the settings' code page, CodePage filled in, the
 // output folder as typed; or the first text, in field order, that does not
 // convert exactly (no look-alike, no default character), or an output
 // folder that names no path exactly (see platform::PathFromUtf8).
 std::variant<generator::WizardSettings, TextProblem> EncodeSettings(const generator::WizardSettings& typed);
-
-// Delphi (before version 12) takes at most this many characters in one
-// string literal, and at most this many in one source line.
-inline constexpr std::size_t kMaxLiteralLength = 255;
-inline constexpr std::size_t kMaxLineLength = 1023;
 
 // The first text of Settings (in field order) that the generated files
 // cannot carry as it is: a line break or other control character in the

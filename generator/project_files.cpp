@@ -1,7 +1,8 @@
 #include "generator/project_files.h"
 
 #include <cstdio>
-#include <initializer_list>
+#include <map>
+#include <vector>
 #include <string_view>
 #include <utility>
 
@@ -17,8 +18,6 @@
 namespace quillfern::generator {
 
 namespace {
-
-using Substitution = std::pair<const char*, std::string>;
 
 // A Pascal string literal ends at its first single quote; doubling each one
 // keeps the text inside the literal.
@@ -45,14 +44,79 @@ bool PathInCodePage(const std::string& path, unsigned codePage, std::string& byt
   return c.result == Result::Exact;
 }
 
-TAddInUnit FromTemplate(const char* templateName, std::string fileName,
-                        std::initializer_list<Substitution> substitutions) {
-  std::string content = LoadTemplate(templateName);
-  for (const auto& [token, value] : substitutions) ReplaceToken(content, token, value);
-  return {std::move(content), std::move(fileName)};
+// Each file of the set: its template, its name (in which "%PROJECTNAME%"
+// stands for the project's name), and the placeholders it fills, in this
+// order: a value that holds a later placeholder is filled in by the later
+// replacement. The type library is copied as it is.
+struct FileRecipe {
+  const char* templateName;
+  const char* fileName;
+  std::vector<const char*> placeholders;
+  bool pascal = false;  // the texts stand in Pascal string literals here
+};
+
+const FileRecipe kRecipes[] = {
+    {"OfficeAddinPrjFile", "%PROJECTNAME%.dpr",
+     {"%PROJECTNAME%", "%UNITNAME%", "%UNITFILENAME%", "%OFFICEAPPNAME%", "%OFFICEAPPPATH%"}},
+    {"OfficeAddinDofFile", "%PROJECTNAME%.dof", {"%SEARCHPATH%", "%HOSTAPPLICATION%"}},
+    {"OfficeAddinTlbFile", "%PROJECTNAME%.tlb", {}},
+    {"OfficeAddinImpFile", "Unit1.pas",
+     {"%UNITNAME%", "%CLASSNAME%", "%ADDINGUID%", "%FRIENDLYNAME%", "%OFFICEAPPKIND%", "%OFFICEAPPUNITNAME%",
+      "%ROOTKEY%", "%LOADBEHAVIOR%", "%APPLICATIONWRAPPERCLASSNAME%", "%DESCRIPTION%", "%OFFICEAPPNAME%",
+      "%OFFICEAPPPATH%", "%OFFICEAPPVERSION%"},
+     true},
+    {"OfficeAddinInsFile", "Install.bat", {"%OFFICEAPPNAME%", "%OFFICEAPPVERSION%", "%COMADDIN%"}},
+    {"OfficeAddinUniFile", "Uninstall.bat", {"%OFFICEAPPNAME%", "%OFFICEAPPVERSION%", "%COMADDIN%"}},
+    {"OfficeAddinInfFile", "Readme.txt",
+     {"%DATE%", "%VER%", "%PRJFILE%", "%DOFFILE%", "%UNITNAME%", "%CLASSNAME%", "%ADDINGUID%", "%FRIENDLYNAME%",
+      "%OFFICEAPPKIND%", "%OFFICEAPPUNITNAME%", "%ROOTKEY%", "%LOADBEHAVIOR%", "%APPLICATIONWRAPPERCLASSNAME%",
+      "%DESCRIPTION%", "%OFFICEAPPNAME%", "%OFFICEAPPPATH%", "%OFFICEAPPVERSION%"}},
+};
+
+// The value of every placeholder for these settings and machine values.
+std::map<std::string_view, std::string> PlaceholderValues(const WizardSettings& s, const ProjectValues& values) {
+  const auto& app = catalogue::App(s.TargetApp);
+  const std::string& projectName = s.ClassName;
+  return {
+      {"%PROJECTNAME%", projectName},
+      {"%UNITNAME%", "Unit1"},
+      {"%UNITFILENAME%", "Unit1.pas"},
+      {"%CLASSNAME%", s.ClassName},
+      {"%FRIENDLYNAME%", s.FriendlyName},
+      {"%DESCRIPTION%", s.Description},
+      {"%ADDINGUID%", values.AddInGuid},
+      {"%OFFICEAPPNAME%", std::string(app.DisplayName)},
+      {"%OFFICEAPPKIND%", std::string(app.OfficeAppKind)},
+      {"%APPLICATIONWRAPPERCLASSNAME%", std::string(app.WrapperClassName)},
+      {"%OFFICEAPPUNITNAME%", InterfaceUnitName(s)},
+      {"%OFFICEAPPVERSION%", catalogue::VersionText(s.TargetVersion)},
+      {"%OFFICEAPPPATH%", values.HostPath},
+      {"%HOSTAPPLICATION%", values.HostPath},
+      {"%SEARCHPATH%", values.SearchPath},
+      {"%ROOTKEY%", RootKeyIdentifier(s)},
+      {"%LOADBEHAVIOR%",
+       catalogue::BuildLoadBehavior(s.LoadConnected, s.LoadBootLoad, s.LoadDemandLoad, s.LoadConnectFirstTime)},
+      {"%COMADDIN%", projectName + ".dll"},
+      {"%PRJFILE%", projectName + ".dpr"},
+      {"%DOFFILE%", projectName + ".dof"},
+      {"%DATE%", values.DateText},
+      // The file set's own fixed text, which generated read-mes have always
+      // carried: not the program's version, which may move on.
+      {"%VER%", "1.0"},
+  };
+}
+
+std::string FileNameOf(const FileRecipe& recipe, const std::string& projectName) {
+  std::string name = recipe.fileName;
+  ReplaceToken(name, "%PROJECTNAME%", projectName);
+  return name;
 }
 
 }  // namespace
+
+unsigned FilesCodePage(const WizardSettings& settings) {
+  return settings.CodePage ? settings.CodePage : platform::DefaultCodePage();
+}
 
 std::string RootKeyIdentifier(const WizardSettings& settings) {
   return settings.InstallForCurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
@@ -64,82 +128,29 @@ std::string InterfaceUnitName(const WizardSettings& settings) {
 }
 
 ProjectFileSet ComposeProjectFiles(const WizardSettings& s, const ProjectValues& values) {
-  const std::string& projectName = s.ClassName;
-  const std::string unitName = "Unit1";
-  const std::string unitFileName = "Unit1.pas";
-  const auto& app = catalogue::App(s.TargetApp);
-  const std::string appName(app.DisplayName);
-  const std::string appKind(app.OfficeAppKind);
-  const std::string wrapperClass(app.WrapperClassName);
-  const std::string version = catalogue::VersionText(s.TargetVersion);
-  const std::string wrapperUnit = InterfaceUnitName(s);
-  const std::string rootKey = RootKeyIdentifier(s);
-  const std::string loadBehavior = catalogue::BuildLoadBehavior(
-      s.LoadConnected, s.LoadBootLoad, s.LoadDemandLoad, s.LoadConnectFirstTime);
-  const std::string& host = values.HostPath;
-
-  // Each file's placeholders are replaced in this order: a value that holds a
-  // later placeholder is filled in by the later replacement.
+  const std::map<std::string_view, std::string> plain = PlaceholderValues(s, values);
+  std::map<std::string_view, std::string> pascal = plain;
+  for (const char* text : {"%FRIENDLYNAME%", "%DESCRIPTION%"}) pascal[text] = PascalLiteralText(plain.at(text));
   ProjectFileSet files;
-  files.push_back(FromTemplate("OfficeAddinPrjFile", projectName + ".dpr",
-                               {{"%PROJECTNAME%", projectName},
-                                {"%UNITNAME%", unitName},
-                                {"%UNITFILENAME%", unitFileName},
-                                {"%OFFICEAPPNAME%", appName},
-                                {"%OFFICEAPPPATH%", host}}));
-  files.push_back(FromTemplate("OfficeAddinDofFile", projectName + ".dof",
-                               {{"%SEARCHPATH%", values.SearchPath},
-                                {"%HOSTAPPLICATION%", host}}));
-  files.push_back({LoadTemplate("OfficeAddinTlbFile"), projectName + ".tlb"});
-  files.push_back(FromTemplate("OfficeAddinImpFile", unitFileName,
-                               {{"%UNITNAME%", unitName},
-                                {"%CLASSNAME%", s.ClassName},
-                                {"%ADDINGUID%", values.AddInGuid},
-                                {"%FRIENDLYNAME%", PascalLiteralText(s.FriendlyName)},
-                                {"%OFFICEAPPKIND%", appKind},
-                                {"%OFFICEAPPUNITNAME%", wrapperUnit},
-                                {"%ROOTKEY%", rootKey},
-                                {"%LOADBEHAVIOR%", loadBehavior},
-                                {"%APPLICATIONWRAPPERCLASSNAME%", wrapperClass},
-                                {"%DESCRIPTION%", PascalLiteralText(s.Description)},
-                                {"%OFFICEAPPNAME%", appName},
-                                {"%OFFICEAPPPATH%", host},
-                                {"%OFFICEAPPVERSION%", version}}));
-  for (const auto& [templateName, fileName] :
-       {std::pair{"OfficeAddinInsFile", "Install.bat"}, std::pair{"OfficeAddinUniFile", "Uninstall.bat"}}) {
-    files.push_back(FromTemplate(templateName, fileName,
-                                 {{"%OFFICEAPPNAME%", appName},
-                                  {"%OFFICEAPPVERSION%", version},
-                                  {"%COMADDIN%", projectName + ".dll"}}));
+  for (const FileRecipe& recipe : kRecipes) {
+    std::string content = LoadTemplate(recipe.templateName);
+    for (const char* token : recipe.placeholders) ReplaceToken(content, token, (recipe.pascal ? pascal : plain).at(token));
+    files.push_back({std::move(content), FileNameOf(recipe, s.ClassName)});
   }
-  // "%VER%" is the file set's own fixed text, which generated read-mes have
-  // always carried: not the program's version, which may move on.
-  files.push_back(FromTemplate("OfficeAddinInfFile", "Readme.txt",
-                               {{"%DATE%", values.DateText},
-                                {"%VER%", "1.0"},
-                                {"%PRJFILE%", projectName + ".dpr"},
-                                {"%DOFFILE%", projectName + ".dof"},
-                                {"%UNITNAME%", unitName},
-                                {"%CLASSNAME%", s.ClassName},
-                                {"%ADDINGUID%", values.AddInGuid},
-                                {"%FRIENDLYNAME%", s.FriendlyName},
-                                {"%OFFICEAPPKIND%", appKind},
-                                {"%OFFICEAPPUNITNAME%", wrapperUnit},
-                                {"%ROOTKEY%", rootKey},
-                                {"%LOADBEHAVIOR%", loadBehavior},
-                                {"%APPLICATIONWRAPPERCLASSNAME%", wrapperClass},
-                                {"%DESCRIPTION%", s.Description},
-                                {"%OFFICEAPPNAME%", appName},
-                                {"%OFFICEAPPPATH%", host},
-                                {"%OFFICEAPPVERSION%", version}}));
   return files;
+}
+
+std::vector<std::string> ProjectFileNames(const std::string& className) {
+  std::vector<std::string> names;
+  for (const FileRecipe& recipe : kRecipes) names.push_back(FileNameOf(recipe, className));
+  return names;
 }
 
 ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHook& warn,
                                  const FixedMachineValues& fixed) {
   const auto& app = catalogue::App(settings.TargetApp);
   const std::string appName(app.DisplayName);
-  const unsigned codePage = settings.CodePage ? settings.CodePage : platform::DefaultCodePage();
+  const unsigned codePage = FilesCodePage(settings);
   const auto say = [&warn](const std::string& title, const std::string& text) {
     if (warn) warn(title, text);
   };
@@ -148,18 +159,18 @@ ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHo
   const std::string host = platform::FindHostApplication(std::string(app.ExeName));
   const std::string searchPath = platform::LibrarySearchPath();
   if (host.empty()) {
-    say("Office application not found", "It does not appear that you have " + appName + " installed.\r\n" +
+    say("Office application not found", "It does not appear that you have " + appName + " installed.\n" +
                                              "You might not be able to run and debug the Add-In on this computer.");
   } else if (!PathInCodePage(host, codePage, values.HostPath)) {
     say("Office application path left out",
         "The path of " + appName + ", " + host + ", cannot be written in code page " + std::to_string(codePage) +
-            ".\r\nSet it in the project by hand: Run | Parameters | Host Application.");
+            ".\nSet it in the project by hand: Run | Parameters | Host Application.");
   }
   if (!PathInCodePage(searchPath, codePage, values.SearchPath)) {
     say("Library path left out",
         "The folder of the library units, " + searchPath + ", cannot be written in code page " +
             std::to_string(codePage) +
-            ".\r\nAdd it to the search path by hand: Project | Options | Directories/Conditionals.");
+            ".\nAdd it to the search path by hand: Project | Options | Directories/Conditionals.");
   }
   // Taken after the warning so the read-me shows when the files were made.
   const platform::LocalDateTime when = fixed.Moment ? UtcDateTime(*fixed.Moment) : platform::Now();
@@ -189,22 +200,12 @@ namespace {
 // there: a file of other bytes is copied, a link moved aside whole (copying
 // it would mean following it, perhaps out of the folder), and nothing else
 // is kept: a folder, pipe or device there stops the writer itself.
-struct Earlier {
-  platform::EntryKind kind = platform::EntryKind::Missing;
-  std::string bytes;
-  std::error_code error;  // what stands there could not be told or read
-  bool MustBeKept(std::string_view content) const {
-    return error || kind == platform::EntryKind::Link || (kind == platform::EntryKind::File && bytes != content);
-  }
-};
-
-Earlier LookAt(const std::string& path) {
-  Earlier earlier;
-  earlier.error = platform::ReadEntry(path, earlier.kind, earlier.bytes);
-  return earlier;
+bool MustBeKept(const platform::Entry& earlier, std::string_view content) {
+  return earlier.error || earlier.kind == platform::EntryKind::Link ||
+         (earlier.kind == platform::EntryKind::File && earlier.bytes != content);
 }
 
-std::error_code Keep(const Earlier& earlier, const std::string& path, const std::string& backup) {
+std::error_code Keep(const platform::Entry& earlier, const std::string& path, const std::string& backup) {
   if (earlier.error) return earlier.error;
   if (earlier.kind == platform::EntryKind::Link) return platform::MoveEntry(path, backup);
   return platform::WriteWholeFile(backup, earlier.bytes);
@@ -225,8 +226,8 @@ bool WriteFileSet(const ProjectFileSet& files, const std::string& folder, WriteR
   };
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string path = folder + platform::kPathDelimiter + files[i].FileName;
-    const Earlier earlier = LookAt(path);
-    if (earlier.MustBeKept(files[i].Content)) {
+    const platform::Entry earlier = platform::ReadEntry(path);
+    if (MustBeKept(earlier, files[i].Content)) {
       const std::string backup = BackupName(files[i].FileName);
       if (const std::error_code error = Keep(earlier, path, folder + platform::kPathDelimiter + backup))
         return stop(i, files[i].FileName, true, error);
@@ -242,7 +243,7 @@ bool WriteFileSet(const ProjectFileSet& files, const std::string& folder, WriteR
 std::vector<std::string> BackupsNeeded(const ProjectFileSet& files, const std::string& folder) {
   std::vector<std::string> backups;
   for (const auto& file : files)
-    if (LookAt(folder + platform::kPathDelimiter + file.FileName).MustBeKept(file.Content))
+    if (MustBeKept(platform::ReadEntry(folder + platform::kPathDelimiter + file.FileName), file.Content))
       backups.push_back(BackupName(file.FileName));
   return backups;
 }

@@ -34,6 +34,10 @@ struct ProjectValues {
   std::string DateText;    // when the read-me was built
 };
 
+// The Windows code page the files of Settings are written in: the one
+// chosen, or the system's (platform::DefaultCodePage) when none was.
+unsigned FilesCodePage(const WizardSettings& settings);
+
 // The registry root key the add-in unit registers under, as it names it:
 // "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
 std::string RootKeyIdentifier(const WizardSettings& settings);
@@ -45,6 +49,9 @@ std::string InterfaceUnitName(const WizardSettings& settings);
 // The file set for these settings and machine values. Pure apart from
 // LoadTemplate, which throws for a missing template.
 ProjectFileSet ComposeProjectFiles(const WizardSettings& settings, const ProjectValues& values);
+
+// The seven file names of the project of ClassName, in writing order.
+std::vector<std::string> ProjectFileNames(const std::string& className);
 
 // Asks the machine for a GUID, the host application and the library path,
 // then composes the set. A class identifier or moment given in Fixed is used

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "generator/project_identifiers.h"
 #include "generator/template_store.h"
 #include "platform/program.h"
 #include "support/generator_support.h"
@@ -34,6 +35,32 @@ TEST(ComposeProjectFiles, GivesTheSevenFilesInWritingOrder) {
   ASSERT_EQ(files.size(), names.size());
   for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(files[i].FileName, names[i]);
   EXPECT_EQ(files[2].Content, LoadTemplate("OfficeAddinTlbFile"));
+}
+
+// The names the checks refuse for standing in the project are only as good
+// as the templates: each must stand in the project source or the unit, as a
+// word, for every host, hive and load behaviour.
+TEST(ProjectIdentifiers, EveryNameTheProjectIsSaidToUseStandsInItsPascalSource) {
+  for (std::size_t app = 0; app < 6; ++app) {
+    for (const bool currentUser : {true, false}) {
+      for (const int load : {0, 1, 2, 4, 8, 15}) {
+        WizardSettings s = quillfern::testing::NewProjectSettings(app, 1);
+        s.InstallForCurrentUser = currentUser;
+        s.LoadConnected = load & 1, s.LoadBootLoad = load & 2, s.LoadDemandLoad = load & 4,
+        s.LoadConnectFirstTime = load & 8;
+        const ProjectFileSet files = ComposeProjectFiles(s, kFixedValues);
+        const std::string pascal = files[0].Content + files[3].Content;  // the .dpr and Unit1.pas
+        std::vector<std::string> names(ProjectSourceNames().begin(), ProjectSourceNames().end());
+        names.insert(names.end(), AddInUnitUses().begin(), AddInUnitUses().end());
+        for (const std::string& name : AddInUnitLookups(s)) names.push_back(name);
+        for (const std::string& name : names) {
+          if (name == "System") continue;  // every unit uses it without naming it
+          EXPECT_TRUE(std::regex_search(pascal, std::regex("(^|[^A-Za-z0-9_])" + name + "($|[^A-Za-z0-9_])")))
+              << name << " for host " << app << (currentUser ? ", HKCU" : ", HKLM") << ", load " << load;
+        }
+      }
+    }
+  }
 }
 
 TEST(ComposeProjectFiles, LeavesNoPlaceholderInAnyTextFile) {
@@ -74,7 +101,7 @@ TEST(BuildProjectFiles, WarnsOnceWhenTheHostIsMissingAndStillBuildsEverything) {
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_EQ(warnings[0].first, "Office application not found");
   EXPECT_EQ(warnings[0].second,
-            "It does not appear that you have Excel installed.\r\n"
+            "It does not appear that you have Excel installed.\n"
             "You might not be able to run and debug the Add-In on this computer.");
   EXPECT_EQ(Line(files[1], 5), "HostApplication=");
 }

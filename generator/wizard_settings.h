@@ -24,7 +24,7 @@ struct WizardSettings {
   std::string ClassName;
   std::string Description;
   std::string OutputFolderText;
-  unsigned CodePage = 0;  // the files' Windows code page; 0 for platform::DefaultCodePage()
+  unsigned CodePage = 0;  // the files' Windows code page; 0 for the system's (FilesCodePage)
 };
 
 }  // namespace quillfern::generator

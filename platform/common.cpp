@@ -1,6 +1,5 @@
 // The parts of files.h and program.h that are the same on every system,
 // built on the per-system functions.
-#include <stdexcept>
 
 #include "platform/files.h"
 #include "platform/program.h"
@@ -9,40 +8,46 @@ namespace quillfern::platform {
 
 namespace {
 
-bool MakeFolderReporting(const std::string& path, FolderCreation& report) {
-  if (const std::error_code error = MakeFolder(path)) {
-    report.failedFolder = path;
-    report.error = error;
-    return false;
-  }
-  report.created.push_back(path);
-  return true;
-}
-
-bool CreateFolderChain(const std::string& requested, FolderCreation& report) {
-  if (requested.empty()) throw std::runtime_error("Unable to create directory");
-
-  // The path is UTF-8 or the system's bytes: a separator byte is a separator.
-  std::string path = requested;
-  if (path.back() == kPathDelimiter) path.pop_back();
-
-  // A drive or the root of the file system is there, or no folder could
-  // give it a home; either way there is nothing to create.
-  if (IsVolumeRoot(path)) return true;
-  if (FolderExists(path)) return true;
-
-  const std::string parent = FolderPart(path);
-  if (parent == path) return true;
-  // A relative one-part name: its parent is the working directory, which exists.
-  if (parent.empty()) return MakeFolderReporting(path, report);
-  return CreateFolderChain(parent, report) && MakeFolderReporting(path, report);
+// Path less one trailing separator.
+std::string WithoutTrailingSeparator(std::string path) {
+  if (!path.empty() && path.back() == kPathDelimiter) path.pop_back();
+  return path;
 }
 
 }  // namespace
 
-bool CreateFolderPath(const std::string& path, FolderCreation* report) {
-  FolderCreation ignored;
-  return CreateFolderChain(path, report ? *report : ignored);
+std::vector<std::string> MissingFolders(const std::string& path) {
+  std::vector<std::string> missing;
+  // The path is UTF-8 or the system's bytes: a separator byte is a separator.
+  for (std::string folder = WithoutTrailingSeparator(path);;) {
+    // A drive or the root of the file system is there, or no folder could
+    // give it a home; either way there is nothing to create.
+    if (IsVolumeRoot(folder) || FolderExists(folder)) break;
+    const std::string parent = FolderPart(folder);
+    if (parent == folder) break;
+    missing.push_back(folder);
+    // A relative one-part name: its parent is the working directory, which exists.
+    if (parent.empty()) break;
+    folder = WithoutTrailingSeparator(parent);
+  }
+  return {missing.rbegin(), missing.rend()};
+}
+
+FolderCreation CreateFolderPath(const std::string& path) {
+  FolderCreation report;
+  if (path.empty()) {
+    report.error = std::make_error_code(std::errc::invalid_argument);
+    return report;
+  }
+  for (const std::string& folder : MissingFolders(path)) {
+    if (const std::error_code error = MakeFolder(folder)) {
+      report.failedFolder = folder;
+      report.error = error;
+      break;
+    }
+    report.created.push_back(folder);
+  }
+  return report;
 }
 
 std::string LibrarySearchPath() { return FolderPart(ProgramPath()) + "LibraryFiles"; }

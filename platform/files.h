@@ -38,6 +38,11 @@ bool FileExists(const std::string& path);
 // no error when it did.
 std::error_code MakeFolder(const std::string& path);
 
+// The folders of Path that are missing, outermost first: what
+// CreateFolderPath would make. Empty when Path is there (or is a volume, or
+// has no folder to give it a home). Path may end in one separator.
+std::vector<std::string> MissingFolders(const std::string& path);
+
 // What CreateFolderPath did: the folders it made, outermost first (they
 // stay, also after a failure), and the folder it could not make with the
 // system's error for it.
@@ -45,18 +50,18 @@ struct FolderCreation {
   std::vector<std::string> created;
   std::string failedFolder;  // empty unless it failed
   std::error_code error;     // no error unless it failed
+  bool ok() const { return !error; }
 };
 
-// Creates the folder with every missing parent. True when it exists
-// afterwards; folders created before a failure stay. Report, when given,
-// says what was made and where it stopped. Throws
-// std::runtime_error("Unable to create directory") for an empty path.
-bool CreateFolderPath(const std::string& path, FolderCreation* report = nullptr);
+// Creates the folder with every missing parent (MissingFolders), one after
+// another. No error when it exists afterwards; folders created before a
+// failure stay. An empty path names no folder: the invalid-argument error.
+FolderCreation CreateFolderPath(const std::string& path);
 
-// True when a temporary file cannot be created and removed in Folder
-// (write-protected, no right, missing, or any other failure); Reason, when
-// given, then holds the system's error for it.
-bool IsFolderWriteProtected(const std::string& folder, std::error_code* reason = nullptr);
+// The system's error when a temporary file cannot be created and removed in
+// Folder (write-protected, no right, missing, or any other failure); no
+// error when one could: the folder can be written.
+std::error_code IsFolderWriteProtected(const std::string& folder);
 
 // Creates or truncates the file and writes every byte of Content, holding
 // it exclusively while open. The system's error when it cannot be created or
@@ -73,11 +78,16 @@ enum class EntryKind {
   Other,    // a folder, a pipe, a device: nothing a file is written over
 };
 
-// What stands at Path, and for a File every byte of it in Bytes. The
-// system's error when that cannot be told or the file cannot be read (no
-// right to it, held open by another program); a pipe or device is never
-// opened for reading, so nothing waits on one.
-std::error_code ReadEntry(const std::string& path, EntryKind& kind, std::string& bytes);
+// What stands at a path: for a File every byte of it, and the system's
+// error when that cannot be told or the file cannot be read (no right to it,
+// held open by another program). A pipe or device is never opened for
+// reading, so nothing waits on one.
+struct Entry {
+  EntryKind kind = EntryKind::Missing;
+  std::string bytes;
+  std::error_code error;
+};
+Entry ReadEntry(const std::string& path);
 
 // Renames the entry From to To in the same folder; a link is moved itself,
 // never what it points at. A file or link at To is replaced, anything else

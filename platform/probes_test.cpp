@@ -44,7 +44,7 @@ TEST(FolderPart, KeepsTheSeparatorAndIsEmptyWithoutOne) {
 TEST(CreateFolderPath, CreatesEveryMissingParentInOrder) {
   TempFolder dir;
   const std::string deep = dir / "A" + kSep + "B" + kSep + "C";
-  EXPECT_TRUE(CreateFolderPath(deep));
+  EXPECT_TRUE(CreateFolderPath(deep).ok());
   EXPECT_TRUE(fs::is_directory(deep));
   EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"A/", "A/B/", "A/B/C/"}));
 }
@@ -52,43 +52,40 @@ TEST(CreateFolderPath, CreatesEveryMissingParentInOrder) {
 TEST(CreateFolderPath, AcceptsAnExistingFolderAndATrailingSeparatorWithoutChange) {
   TempFolder dir;
   quillfern::testing::WriteBytes(dir / "keep", "x");
-  EXPECT_TRUE(CreateFolderPath(dir.str()));
-  EXPECT_TRUE(CreateFolderPath(dir.str() + kSep));
+  EXPECT_TRUE(CreateFolderPath(dir.str()).ok());
+  EXPECT_TRUE(CreateFolderPath(dir.str() + kSep).ok());
   EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"keep"}));
-  EXPECT_TRUE(CreateFolderPath(dir / "new" + kSep));
+  EXPECT_TRUE(CreateFolderPath(dir / "new" + kSep).ok());
   EXPECT_TRUE(fs::is_directory(dir.path() / "new"));
 }
 
 TEST(CreateFolderPath, FailsWhereAFileStandsAndKeepsWhatItMadeBefore) {
   TempFolder dir;
   quillfern::testing::WriteBytes(dir / "file", "x");
-  EXPECT_FALSE(CreateFolderPath(dir / "file"));
-  EXPECT_FALSE(CreateFolderPath(dir / "file" + kSep + "sub"));
+  EXPECT_FALSE(CreateFolderPath(dir / "file").ok());
+  EXPECT_FALSE(CreateFolderPath(dir / "file" + kSep + "sub").ok());
   EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"file"}));
 }
 
 TEST(CreateFolderPath, RefusesTheEmptyPathWithItsError) {
-  try {
-    CreateFolderPath("");
-    FAIL() << "no exception";
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "Unable to create directory");
-  }
+  const FolderCreation creation = CreateFolderPath("");
+  EXPECT_EQ(creation.error, std::errc::invalid_argument);
+  EXPECT_TRUE(creation.created.empty());
 }
 
 TEST(CreateFolderPath, CreatesShortAndOnePartRelativeNamesInTheWorkingDirectory) {
   TempFolder dir;
   ScopedWorkingDirectory inside(dir.path());
   for (const char* name : {"a", "ab", "abc"}) {
-    EXPECT_TRUE(CreateFolderPath(name)) << name;
+    EXPECT_TRUE(CreateFolderPath(name).ok()) << name;
     EXPECT_TRUE(fs::is_directory(dir.path() / name)) << name;
   }
-  EXPECT_TRUE(CreateFolderPath("x" + kSep + "y"));
+  EXPECT_TRUE(CreateFolderPath("x" + kSep + "y").ok());
   EXPECT_TRUE(fs::is_directory(dir.path() / "x" / "y"));
 }
 
 TEST(CreateFolderPath, TakesTheRootAsExisting) {
-  EXPECT_TRUE(CreateFolderPath(kSep));
+  EXPECT_TRUE(CreateFolderPath(kSep).ok());
 }
 
 TEST(IsFolderWriteProtected, ProbesAnOrdinaryFolderAndLeavesNothingBehind) {

@@ -105,23 +105,6 @@ int ExtraLineHeight(const DialogFont& font, int dpi) {
   return font.textHeight > Scale(kLayoutTextHeight, dpi) ? font.textHeight - Scale(kLayoutTextHeight, dpi) : 0;
 }
 
-std::string WithCrLf(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + 4);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      out += "\r\n";
-      ++i;
-    } else if (c == '\r' || c == '\n') {
-      out += "\r\n";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 std::wstring WindowText(HWND window) {
   const int length = ::GetWindowTextLengthW(window);
   if (length <= 0) return {};

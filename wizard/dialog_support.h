@@ -102,10 +102,6 @@ DialogFont ChooseDialogFont(int dpi);
 // less than nothing.
 int ExtraLineHeight(const DialogFont& font, int dpi);
 
-// Text with every lone CR (or LF) made a CR LF, so that a static control
-// shows each line on its own whatever the system's line-break rules.
-std::string WithCrLf(const std::string& text);
-
 // The text of a window, whatever its length.
 std::wstring WindowText(HWND window);
 

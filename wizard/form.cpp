@@ -5,10 +5,11 @@
 #include <stdexcept>
 
 #include "catalogue/catalogue.h"
-#include "platform/code_page.h"
 #include "platform/files.h"
+#include "platform/line_ends.h"
 #include "platform/shell.h"
 #include "platform/win32/utf16.h"
+#include "command/messages.h"
 #include "wizard/resource.h"
 
 namespace quillfern::wizard {
@@ -346,6 +347,7 @@ void TfrmNewOfficeAddIn::btnOkClick() {
                    FocusField(refused.textProblem->field);
                  },
                  [this](const command::Failed& failed) { ShowError(command::FailureText(failed)); },
+                 [](const command::Planned&) {},  // the wizard runs no dry run
              },
              command::RunGenerateCommand(*this));
 }
@@ -375,8 +377,7 @@ WizardSettings TfrmNewOfficeAddIn::ReadSettings() {
   settings.ClassName = Text(edtClassName);
   settings.Description = Text(edtDescription);
   settings.OutputFolderText = Text(edtFolder);
-  settings.CodePage = platform::DefaultCodePage();  // the system's: Delphi reads the files in it
-  return settings;
+  return settings;  // CodePage 0: the system's, which Delphi reads the files in
 }
 
 std::string TfrmNewOfficeAddIn::Text(ControlId id) const { return platform::Utf8FromUtf16(WindowText(Item(id))); }
@@ -398,8 +399,8 @@ bool TfrmNewOfficeAddIn::AskYesNo(Question question, const std::string& text) {
 void TfrmNewOfficeAddIn::ShowError(const std::string& text) { Message(MessageKind::Error, text, kErrorAt); }
 
 void TfrmNewOfficeAddIn::ShowWarning(const std::string& title, const std::string& text) {
-  ::MessageBoxW(hwnd_, platform::Utf16FromUtf8(text).c_str(), platform::Utf16FromUtf8(title).c_str(),
-                MB_OK | MB_ICONWARNING);
+  ::MessageBoxW(hwnd_, platform::Utf16FromUtf8(platform::WithCrLf(text)).c_str(),
+                platform::Utf16FromUtf8(title).c_str(), MB_OK | MB_ICONWARNING);
 }
 
 // --- helpers ---

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/line_ends.h"
 #include "platform/win32/utf16.h"
 
 namespace quillfern::wizard {
@@ -170,7 +171,7 @@ INT_PTR CALLBACK MessageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 
 int ShowMessageDialog(HWND owner, const DialogFont& font, int dpi, MessageKind kind, const std::string& text,
                       POINT topLeft) {
-  const Request request{font, dpi, kind, platform::Utf16FromUtf8(WithCrLf(text)), topLeft};
+  const Request request{font, dpi, kind, platform::Utf16FromUtf8(platform::WithCrLf(text)), topLeft};
   const std::vector<DWORD> frame =
       EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME);
   const INT_PTR answer = ::DialogBoxIndirectParamW(

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/line_ends.h"
 #include "platform/win32/utf16.h"
 
 namespace quillfern::cli::win32 {
@@ -18,18 +19,6 @@ std::size_t WholeCharacters(const std::string& text) {
     return length > back ? text.size() - back : text.size();
   }
   return text.size();
-}
-
-// Every LF as CR LF, the line end Windows' tools expect.
-template <typename Text>
-Text WithCrLf(const Text& text, typename Text::value_type lf, typename Text::value_type cr) {
-  Text out;
-  out.reserve(text.size() + text.size() / 16);
-  for (const auto c : text) {
-    if (c == lf) out += cr;
-    out += c;
-  }
-  return out;
 }
 
 }  // namespace
@@ -65,7 +54,7 @@ void StandardOutput::WriteOut(bool final) {
   const std::string text = pending_.substr(0, length);
   pending_.erase(0, length);
   if (console_) {
-    const std::wstring wide = WithCrLf(platform::Utf16FromUtf8(text), L'\n', L'\r');
+    const std::wstring wide = platform::WithCrLf(platform::Utf16FromUtf8(text));
     for (std::size_t at = 0; at < wide.size();) {
       DWORD written = 0;
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wide.size() - at, 8192));
@@ -74,7 +63,7 @@ void StandardOutput::WriteOut(bool final) {
     }
     return;
   }
-  const std::string bytes = WithCrLf(text, '\n', '\r');
+  const std::string bytes = platform::WithCrLf(text);
   for (std::size_t at = 0; at < bytes.size();) {
     DWORD written = 0;
     if (!::WriteFile(handle_, bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &written, nullptr) ||

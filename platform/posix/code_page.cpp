@@ -8,6 +8,7 @@
 
 #include "platform/ascii.h"
 #include "platform/posix/code_page_tables.h"
+#include "platform/utf8.h"
 
 namespace quillfern::platform {
 
@@ -16,46 +17,6 @@ namespace {
 using tables::CodePageTable;
 
 constexpr unsigned kUtf8CodePage = 65001;
-
-// One character read from UTF-8: its value and the bytes it took. A
-// malformed sequence gives ok = false and the length of its longest
-// well-formed beginning (at least 1), which is what a reader skips.
-struct Decoded {
-  char32_t character;
-  std::size_t length;
-  bool ok;
-};
-
-Decoded DecodeUtf8(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned first = byte(at);
-  if (first < 0x80) return {first, 1, true};
-  std::size_t length = 0;
-  char32_t value = 0;
-  unsigned low = 0x80, high = 0xBF;  // the range of the second byte, which rules out overlong
-                                     // forms, surrogates and values above U+10FFFF
-  if (first >= 0xC2 && first <= 0xDF) {
-    length = 2, value = first & 0x1F;
-  } else if (first >= 0xE0 && first <= 0xEF) {
-    length = 3, value = first & 0x0F;
-    if (first == 0xE0) low = 0xA0;
-    if (first == 0xED) high = 0x9F;
-  } else if (first >= 0xF0 && first <= 0xF4) {
-    length = 4, value = first & 0x07;
-    if (first == 0xF0) low = 0x90;
-    if (first == 0xF4) high = 0x8F;
-  } else {
-    return {0, 1, false};
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    if (at + i >= text.size()) return {0, i, false};
-    const unsigned next = byte(at + i);
-    if (next < low || next > high) return {0, i, false};
-    low = 0x80, high = 0xBF;
-    value = value << 6 | (next & 0x3F);
-  }
-  return {value, length, true};
-}
 
 // The generated table of an ANSI code page; null for any other.
 const CodePageTable* TableOf(unsigned codePage) {

@@ -109,7 +109,7 @@ std::error_code MakeFolder(const std::string& path) {
   return LastError();
 }
 
-bool IsFolderWriteProtected(const std::string& folder, std::error_code* reason) {
+std::error_code IsFolderWriteProtected(const std::string& folder) {
   std::string name = folder;
   if (name.empty() || name.back() != '/') name += '/';
   name += "RWROXXXXXX";
@@ -118,10 +118,9 @@ bool IsFolderWriteProtected(const std::string& folder, std::error_code* reason) 
   FileDescriptor probe(::mkstemp(buffer.data()));
   if (probe) {
     probe.Reset();
-    if (::unlink(buffer.data()) == 0) return false;
+    if (::unlink(buffer.data()) == 0) return {};
   }
-  if (reason) *reason = LastError();
-  return true;
+  return LastError();
 }
 
 std::error_code WriteWholeFile(const std::string& path, std::string_view content) {
@@ -134,36 +133,44 @@ std::error_code WriteWholeFile(const std::string& path, std::string_view content
   return error;
 }
 
-std::error_code ReadEntry(const std::string& path, EntryKind& kind, std::string& bytes) {
-  bytes.clear();
-  struct stat entry {};
-  if (::lstat(path.c_str(), &entry) != 0) {
+Entry ReadEntry(const std::string& path) {
+  Entry entry;
+  struct stat there {};
+  if (::lstat(path.c_str(), &there) != 0) {
     // No such entry, and none can be there: the writer says why it cannot make it.
-    if (errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG) return LastError();
-    kind = EntryKind::Missing;
-    return {};
+    if (errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG) entry.error = LastError();
+    return entry;
   }
-  if (!S_ISREG(entry.st_mode)) {
-    kind = S_ISLNK(entry.st_mode) ? EntryKind::Link : EntryKind::Other;
-    return {};
+  if (!S_ISREG(there.st_mode)) {
+    entry.kind = S_ISLNK(there.st_mode) ? EntryKind::Link : EntryKind::Other;
+    return entry;
   }
   // O_NONBLOCK: should the file have turned into a pipe meanwhile, the open
   // does not wait for a writer; the check below then refuses it.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat opened {};
-  if (!file || ::fstat(file.get(), &opened) != 0) return LastError();
-  if (!S_ISREG(opened.st_mode) || opened.st_ino != entry.st_ino || opened.st_dev != entry.st_dev)
-    return std::error_code(EBUSY, std::generic_category());  // replaced while we looked
+  if (!file || ::fstat(file.get(), &opened) != 0) {
+    entry.error = LastError();
+    return entry;
+  }
+  if (!S_ISREG(opened.st_mode) || opened.st_ino != there.st_ino || opened.st_dev != there.st_dev) {
+    entry.error = std::error_code(EBUSY, std::generic_category());  // replaced while we looked
+    return entry;
+  }
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return LastError();
+    if (n < 0) {
+      entry.error = LastError();
+      entry.bytes.clear();
+      return entry;
+    }
     if (n == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
+    entry.bytes.append(buffer, static_cast<std::size_t>(n));
   }
-  kind = EntryKind::File;
-  return {};
+  entry.kind = EntryKind::File;
+  return entry;
 }
 
 std::error_code MoveEntry(const std::string& from, const std::string& to) {

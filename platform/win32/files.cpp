@@ -119,7 +119,7 @@ std::error_code MakeFolder(const std::string& path) {
   return LastError();
 }
 
-bool IsFolderWriteProtected(const std::string& folder, std::error_code* reason) {
+std::error_code IsFolderWriteProtected(const std::string& folder) {
   // A drive without a medium or a write-protected one answers with an
   // error code instead of a system dialog.
   const ScopedErrorMode quiet(SEM_FAILCRITICALERRORS);
@@ -130,13 +130,10 @@ bool IsFolderWriteProtected(const std::string& folder, std::error_code* reason) 
   // write past it for a longer folder instead of failing. So refuse such a
   // folder here, and give the buffer room to spare.
   wchar_t probe[2 * (MAX_PATH + 1)] = {};
-  std::error_code error;
-  if (dir.size() > MAX_PATH - 14) error = SystemError(ERROR_FILENAME_EXCED_RANGE);
-  else if (::GetTempFileNameW(dir.c_str(), L"RWRO", 0, probe) == 0) error = LastError();
-  else if (!::DeleteFileW(probe)) error = LastError();
-  else return false;
-  if (reason) *reason = error;
-  return true;
+  if (dir.size() > MAX_PATH - 14) return SystemError(ERROR_FILENAME_EXCED_RANGE);
+  if (::GetTempFileNameW(dir.c_str(), L"RWRO", 0, probe) == 0) return LastError();
+  if (!::DeleteFileW(probe)) return LastError();
+  return {};
 }
 
 std::error_code WriteWholeFile(const std::string& path, std::string_view content) {
@@ -163,47 +160,53 @@ std::optional<EntryKind> LinkOrFolder(DWORD attributes) {
 
 }  // namespace
 
-std::error_code ReadEntry(const std::string& path, EntryKind& kind, std::string& bytes) {
-  bytes.clear();
-  kind = EntryKind::Missing;
+Entry ReadEntry(const std::string& path) {
+  Entry entry;
   const std::wstring name = Utf16FromUtf8(path);
   const DWORD attributes = ::GetFileAttributesW(name.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     // No such entry, and none can be there: the writer says why it cannot make it.
     const DWORD code = ::GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME ||
-        code == ERROR_FILENAME_EXCED_RANGE)
-      return {};
-    return LastError();
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND && code != ERROR_INVALID_NAME &&
+        code != ERROR_FILENAME_EXCED_RANGE)
+      entry.error = LastError();
+    return entry;
   }
   if (const auto notAFile = LinkOrFolder(attributes)) {
-    kind = *notAFile;
-    return {};
+    entry.kind = *notAFile;
+    return entry;
   }
   ScopedFile file(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return LastError();
+  if (!file) {
+    entry.error = LastError();
+    return entry;
+  }
   // A device name ("CON", "NUL", "COM1") opens the device: reading it could
   // wait for input that never comes.
   BY_HANDLE_FILE_INFORMATION info{};
   if (::GetFileType(file.get()) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file.get(), &info)) {
-    kind = EntryKind::Other;
-    return {};
+    entry.kind = EntryKind::Other;
+    return entry;
   }
   // Asked again of what was opened: it may have been swapped meanwhile.
   if (const auto notAFile = LinkOrFolder(info.dwFileAttributes)) {
-    kind = *notAFile;
-    return {};
+    entry.kind = *notAFile;
+    return entry;
   }
   char buffer[65536];
   for (;;) {
     DWORD n = 0;
-    if (!::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) return LastError();
+    if (!::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
+      entry.error = LastError();
+      entry.bytes.clear();
+      return entry;
+    }
     if (n == 0) break;
-    bytes.append(buffer, n);
+    entry.bytes.append(buffer, n);
   }
-  kind = EntryKind::File;
-  return {};
+  entry.kind = EntryKind::File;
+  return entry;
 }
 
 std::error_code MoveEntry(const std::string& from, const std::string& to) {

@@ -42,8 +42,8 @@ TEST(FolderProbes, TakeADriveWithAndWithoutItsBackslash) {
   EXPECT_TRUE(FolderExists("C:\\"));
   EXPECT_TRUE(FolderExists("C:"));  // the drive's current folder
   const auto before = Matching("C:\\", "*");
-  EXPECT_TRUE(CreateFolderPath("C:"));
-  EXPECT_TRUE(CreateFolderPath("C:\\"));
+  EXPECT_TRUE(CreateFolderPath("C:").ok());
+  EXPECT_TRUE(CreateFolderPath("C:\\").ok());
   EXPECT_FALSE(IsFolderWriteProtected("C:\\"));
   EXPECT_FALSE(IsFolderWriteProtected("C:"));
   EXPECT_EQ(Matching("C:\\", "*"), before) << "the probes changed the drive's root";
@@ -54,7 +54,7 @@ TEST(FolderProbes, SeeNoFolderOnADriveThatIsNotThere) {
   ASSERT_NE(drive, "");
   EXPECT_FALSE(FolderExists(drive + "\\"));
   EXPECT_FALSE(FolderExists(drive + "\\Work"));
-  EXPECT_FALSE(CreateFolderPath(drive + "\\Work\\Out"));
+  EXPECT_FALSE(CreateFolderPath(drive + "\\Work\\Out").ok());
   EXPECT_TRUE(IsFolderWriteProtected(drive + "\\Work"));
 }
 
@@ -64,7 +64,7 @@ TEST(FolderProbes, TellAFileFromAFolderWithABackslashAfterIt) {
   EXPECT_FALSE(FolderExists(dir / "name"));
   EXPECT_FALSE(FolderExists(dir / "name\\"));
   EXPECT_TRUE(IsFolderWriteProtected(dir / "name"));
-  EXPECT_FALSE(CreateFolderPath(dir / "name\\"));
+  EXPECT_FALSE(CreateFolderPath(dir / "name\\").ok());
   EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"name"}));
 }
 
@@ -93,7 +93,7 @@ TEST_F(ReadOnlyDrive, IsAnExistingFolderThatIsWriteProtected) {
 
 TEST_F(ReadOnlyDrive, RefusesNewFoldersAndFiles) {
   ASSERT_NE(drive, "");
-  EXPECT_FALSE(CreateFolderPath(drive + "\\Quillfern\\Out"));
+  EXPECT_FALSE(CreateFolderPath(drive + "\\Quillfern\\Out").ok());
   EXPECT_FALSE(FolderExists(drive + "\\Quillfern"));
   EXPECT_TRUE(WriteWholeFile(drive + "\\Quillfern.dpr", "program")) << "no error for a write that failed";
   EXPECT_FALSE(FileExists(drive + "\\Quillfern.dpr"));
@@ -107,7 +107,7 @@ TEST_F(ReadOnlyDrive, ProbesWithTheErrorModeRestoredEveryTime) {
   const std::pair<std::string, bool> probes[] = {
       {writable.str(), false}, {drive + "\\", true}, {writable / "missing", true}};
   for (const auto& [folder, protectedExpected] : probes) {
-    EXPECT_EQ(IsFolderWriteProtected(folder), protectedExpected) << folder;
+    EXPECT_EQ(static_cast<bool>(IsFolderWriteProtected(folder)), protectedExpected) << folder;
     EXPECT_EQ(::GetErrorMode(), mode) << "after probing " << folder;
   }
 }

@@ -49,7 +49,7 @@ TEST(FolderFaults, AFolderGoneOrReplacedBeforeWritingIsAFailureAndNothingIsRecre
       if (c.moment == Moment::InTheWriter) sabotage();
       return generator::WriteFileSet(files, into, failure);
     };
-    EXPECT_EQ(StateOf(command::RunGenerateCommand(view, write)), "failed WriteFiles") << c.what;
+    EXPECT_EQ(StateOf(command::RunGenerateCommand(view, {{}, false, write})), "failed WriteFiles") << c.what;
     const std::set<std::string> expected =
         c.sabotage == Sabotage::RemoveFolder ? std::set<std::string>{"new/"} : std::set<std::string>{"new/", "new/out"};
     EXPECT_EQ(ListTree(temp.path()), expected) << c.what;

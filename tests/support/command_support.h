@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "command/generate_command.h"
+#include "command/messages.h"
 #include "support/generator_support.h"
 
 namespace quillfern::testing {
@@ -50,6 +51,7 @@ inline std::string StateOf(const command::GenerateOutcome& outcome) {
   // In the order of their declarations.
   static const char* const reasons[] = {"InvalidText", "InvalidClassName", "InvalidInterfaceUnit",
                                         "FolderNotCreated", "ProjectExists"};
+  if (std::holds_alternative<command::Planned>(outcome)) return "planned";
   if (const auto* r = std::get_if<command::Refused>(&outcome))
     return std::string("refused ") + reasons[static_cast<std::size_t>(r->reason)];
   if (const auto* f = std::get_if<command::Failed>(&outcome))

@@ -197,8 +197,8 @@ TEST(CliExecutable, WritesPathsAsTypedOnAConsoleAndInUtf8WhenRedirected) {
   ASSERT_TRUE(console) << "no console (error " << ::GetLastError() << ")";
   EXPECT_EQ(console.Run(CliCommandLine(args)), 0u);
   const std::vector<std::string> rows = console.Rows();
-  ASSERT_FALSE(rows.empty());
-  EXPECT_EQ(rows.front(), planned);
+  // The host warning, raised while the command builds the files, may come first.
+  EXPECT_NE(std::find(rows.begin(), rows.end(), planned), rows.end()) << (rows.empty() ? "" : rows.front());
   EXPECT_NE(std::find(rows.begin(), rows.end(), "  " + folder + "\\Unit1.pas"), rows.end()) << rows.back();
 }
 
