@@ -1,5 +1,6 @@
 #include "generator/project_files.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -192,6 +193,13 @@ std::string BackupName(const std::string& fileName) {
   const std::size_t dot = fileName.find_last_of('.');
   if (dot == std::string::npos) return fileName + ".~";
   return fileName.substr(0, dot + 1) + "~" + fileName.substr(dot + 1);
+}
+
+bool IsStagingName(std::string_view name) {
+  if (name.size() != kStagingNameLength || name.substr(0, 3) != "~qf" || name.substr(9) != ".tmp") return false;
+  return std::all_of(name.begin() + 3, name.begin() + 9, [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  });
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -74,6 +75,13 @@ std::string DateInCodePage(const std::string& regional, const platform::LocalDat
 // keeps its backups: a "~" before the extension ("Unit1.pas" gives
 // "Unit1.~pas"), or ".~" after a name without one.
 std::string BackupName(const std::string& fileName);
+
+// The writer first writes each file whole under a staging name of its own
+// in the output folder: "~qf", six ASCII letters or digits, ".tmp". No file
+// of a project, and no backup, can be called so, and a later run knows a
+// staging file that a killed run left behind for its own.
+inline constexpr std::size_t kStagingNameLength = 13;
+bool IsStagingName(std::string_view name);
 
 // What a write did, for a front end that can say more than the fixed
 // message: the backups it made and, when it stopped, which file and why.
