@@ -140,7 +140,8 @@ void ExplainWrite(const Failed::WriteFiles& step, std::ostream& err) {
         << platform::ErrorText(w.Error) << "; it was left as it was";
   else
     err << "error: could not write " << path << ": " << platform::ErrorText(w.Error);
-  if (done == names) err << "; no file was written";
+  if (w.NothingChanged) err << "; nothing was changed";
+  else if (done == names) err << "; no file was written";
   else err << "; the project is incomplete: written and left in place: " << Joined(names, done)
            << "; not written: " << Joined(done, step.fileNames.end());
   if (!w.Backups.empty()) err << "; earlier files kept as backups: " << Joined(w.Backups.begin(), w.Backups.end());
@@ -156,6 +157,14 @@ void ExplainFailure(const Failed& failed, std::ostream& err) {
                  [&](const Failed::ProbeFolder& step) {
                    err << "error: no file can be made in " << Shown(step.folder) << ": "
                        << platform::ErrorText(step.error);
+                 },
+                 [&](const Failed::LockFolder& step) {
+                   if (step.busy)
+                     err << "error: another generation held " << Shown(step.folder) << " for "
+                         << command::kLockWaitMilliseconds / 1000 << " seconds; nothing was written";
+                   else
+                     err << "error: could not lock " << Shown(step.folder) << ": " << platform::ErrorText(step.error)
+                         << "; nothing was written";
                  },
                  [&](const Failed::WriteFiles& step) { ExplainWrite(step, err); },
              },
@@ -174,6 +183,10 @@ int ListPlan(const Planned& plan, std::ostream& out) {
   if (!plan.backups.empty()) {
     out << "and keep the files it would replace as backups:\n";
     for (const std::string& name : plan.backups) out << "  " << inFolder(name) << "\n";
+  }
+  if (!plan.leftovers.empty()) {
+    out << "and first remove the staging files a cut-short run left:\n";
+    for (const std::string& name : plan.leftovers) out << "  " << inFolder(name) << "\n";
   }
   return kGenerated;
 }
@@ -221,6 +234,21 @@ int Generate(const GenerateRequest& request, std::ostream& out, std::ostream& er
   }
 }
 
+// The status of a run whose messages went to Out and Err: a run that did
+// what was asked, but whose messages did not all reach their stream, says
+// so where it still can and does not end in success.
+int AfterOutput(int status, std::ostream& out, std::ostream& err) {
+  out.flush();
+  err.flush();
+  if (out.good() && err.good()) return status;
+  if (err.good()) {
+    err << "error: " << (status == kGenerated ? "the run did what was asked, but " : "")
+        << "standard output could not take all of its messages\n";
+    err.flush();
+  }
+  return status == kGenerated ? kOutputFailed : status;
+}
+
 int ShowArgumentError(const ArgumentError& error, std::ostream& err) {
   err << "error: " << error.text << "\n";
   if (error.pointToHelp) err << "Run 'quillfern-cli --help' for the options.\n";
@@ -231,10 +259,10 @@ int ShowArgumentError(const ArgumentError& error, std::ostream& err) {
 
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
            const std::optional<std::string>& sourceDateEpoch) {
-  const auto parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc),
+  const auto parsed = ParseArguments(std::vector<std::string>(argv + std::min(argc, 1), argv + argc),
                                      Environment{sourceDateEpoch, platform::CurrentDirectory()});
-  if (const auto* error = std::get_if<ArgumentError>(&parsed)) return ShowArgumentError(*error, err);
-  return std::visit(command::Overloaded{
+  if (const auto* error = std::get_if<ArgumentError>(&parsed)) return AfterOutput(ShowArgumentError(*error, err), out, err);
+  return AfterOutput(std::visit(command::Overloaded{
                         [&](const GenerateRequest& request) { return Generate(request, out, err); },
                         [&](const CheckRequest&) {
                           err << "error: check is not part of this build yet\n";
@@ -249,7 +277,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
                           return static_cast<int>(kGenerated);
                         },
                     },
-                    std::get<Request>(parsed));
+                    std::get<Request>(parsed)), out, err);
 }
 
 }  // namespace quillfern::cli

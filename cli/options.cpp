@@ -105,7 +105,8 @@ void DescribeGenerate(CLI::App& app, Words& w) {
   app.footer(
       "Environment: SOURCE_DATE_EPOCH, when set, is the read-me's date in seconds since 1970, shown in UTC; "
       "with it and --class-id the same inputs give the same bytes.\n"
-      "Exit status: 0 generated (or dry run passed); 1 could not generate; 2 invalid arguments or inputs.");
+      "Exit status: 0 generated (or dry run passed); 1 could not generate; 2 invalid arguments or inputs; 3 done, "
+      "but its own messages could not all be written.");
 }
 
 CLI::App* DescribeCheck(CLI::App& app, Words& w) {

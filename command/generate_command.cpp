@@ -66,11 +66,14 @@ std::vector<std::string> NamesOf(const generator::ProjectFileSet& files) {
 // anything.
 GenerateOutcome Plan(GenerateView& view, const WizardSettings& s, const std::string& folder,
                      const GenerateOptions& options) {
-  Planned plan{s, folder, platform::MissingFolders(folder), {}, {}};
+  Planned plan{s, folder, platform::MissingFolders(folder), {}, {}, {}};
   if (plan.foldersToCreate.empty() && !MayWriteProject(view, s, folder)) return Refused{Refused::Reason::ProjectExists};
   const generator::ProjectFileSet files = Build(view, s, options);
   plan.fileNames = NamesOf(files);
-  if (plan.foldersToCreate.empty()) plan.backups = generator::BackupsNeeded(files, folder);
+  if (plan.foldersToCreate.empty()) {
+    plan.backups = generator::BackupsNeeded(files, folder);
+    plan.leftovers = generator::StagingLeftovers(folder);
+  }
   return plan;
 }
 
@@ -81,6 +84,11 @@ GenerateOutcome Generate(GenerateView& view, const WizardSettings& s, const std:
     return Failed{Failed::CreateFolder{creation.failedFolder, creation.error}, std::move(creation.created)};
   if (const std::error_code error = platform::IsFolderWriteProtected(folder))
     return Failed{Failed::ProbeFolder{folder, error}, std::move(creation.created)};
+  // Held from the look for an existing project to the last file: no other
+  // generation gets between the two, or into the files.
+  platform::FolderLocking locking = platform::LockFolder(folder, options.lockWaitMilliseconds);
+  if (locking.busy || locking.error)
+    return Failed{Failed::LockFolder{folder, locking.busy, locking.error}, std::move(creation.created)};
   if (!MayWriteProject(view, s, folder)) return Refused{Refused::Reason::ProjectExists};
   const generator::ProjectFileSet files = Build(view, s, options);
   generator::WriteReport report;

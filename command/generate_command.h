@@ -70,6 +70,7 @@ struct Planned {
   std::vector<std::string> foldersToCreate;  // missing now, outermost first
   std::vector<std::string> fileNames;        // the files it would write, in writing order
   std::vector<std::string> backups;          // the earlier files it would keep, by name
+  std::vector<std::string> leftovers;        // staging files a cut-short run left, which it would remove
 };
 
 // A step failed. What the run made before it stays.
@@ -84,13 +85,21 @@ struct Failed {
     std::string folder;
     std::error_code error;  // the system's, taken at the failing call
   };
+  // The output folder could not be held for this generation: another one
+  // held it for the whole wait (Busy), or it could not be locked at all.
+  // Nothing was written.
+  struct LockFolder {
+    std::string folder;
+    bool busy;
+    std::error_code error;  // not Busy: the system's, taken at the failing call
+  };
   // A file of the project could not be written, or its earlier file kept.
   struct WriteFiles {
     std::string folder;
     std::vector<std::string> fileNames;  // the whole project, in writing order
     generator::WriteReport report;       // which file and why, how many were written, the backups made
   };
-  std::variant<CreateFolder, ProbeFolder, WriteFiles> step;
+  std::variant<CreateFolder, ProbeFolder, LockFolder, WriteFiles> step;
   std::vector<std::string> createdFolders;  // made by this run, outermost first
 };
 
@@ -111,6 +120,9 @@ Overloaded(Handlers...) -> Overloaded<Handlers...>;
 using ProjectWriter = std::function<bool(const generator::ProjectFileSet& files, const std::string& folder,
                                          generator::WriteReport* report)>;
 
+// How long a generation waits for another one writing into the same folder.
+inline constexpr int kLockWaitMilliseconds = 5000;
+
 // How one run goes.
 struct GenerateOptions {
   // What a front end wants the same on every run instead of asked of the
@@ -120,6 +132,7 @@ struct GenerateOptions {
   // written.
   bool dryRun = false;
   ProjectWriter write = generator::WriteFileSet;
+  int lockWaitMilliseconds = kLockWaitMilliseconds;
 };
 
 // The folder text less one trailing separator. The text is UTF-8 (or, on

@@ -297,6 +297,28 @@ TEST_F(GenerateCommand, TheWriterGetsTheBuiltFilesAndTheFolderWithoutItsSeparato
   EXPECT_EQ(StateOf(RunGenerateCommand(view, {{}, false, [](auto&&...) { return false; }})), "failed WriteFiles");
 }
 
+// Held by another generation (another process, or another lock of this
+// one), the folder is waited for, then given up with nothing written; the
+// existing-project question is not asked before the folder is held.
+TEST_F(GenerateCommand, AFolderAnotherGenerationHoldsIsGivenUpAfterTheWaitWithNothingWritten) {
+  fs::create_directory(out);
+  WriteBytes(fs::path(out) / "ExcelAddin1.dpr", "theirs");
+  const platform::FolderLocking other = platform::LockFolder(out, 0);
+  ASSERT_FALSE(other.busy || other.error);
+  const auto before = ListTree(out);
+  GenerateOptions options;
+  options.lockWaitMilliseconds = 50;
+  const GenerateOutcome o = RunGenerateCommand(view, options);
+  const auto* failed = std::get_if<Failed>(&o);
+  ASSERT_TRUE(failed) << StateOf(o);
+  const auto* lock = std::get_if<Failed::LockFolder>(&failed->step);
+  ASSERT_TRUE(lock) << StateOf(o);
+  EXPECT_TRUE(lock->busy);
+  EXPECT_EQ(FailureText(*failed), "Another generation is writing into the output folder. Try again when it has finished.");
+  EXPECT_TRUE(view.log.empty()) << view.log.front();
+  EXPECT_EQ(ListTree(out), before);
+}
+
 std::string Repeated(const std::string& piece, std::size_t times) {
   std::string text;
   for (std::size_t i = 0; i < times; ++i) text += piece;

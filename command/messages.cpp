@@ -72,6 +72,11 @@ std::string FailureText(const Failed& failed) {
   return std::visit(Overloaded{
                         [](const Failed::CreateFolder&) { return "Unable to create output folder."; },
                         [](const Failed::ProbeFolder&) { return "Output folder is write protected."; },
+                        [](const Failed::LockFolder& step) {
+                          return step.busy ? "Another generation is writing into the output folder. Try again "
+                                             "when it has finished."
+                                           : "Unable to write project files.";
+                        },
                         [](const Failed::WriteFiles&) { return "Unable to write project files."; },
                     },
                     failed.step);

@@ -167,7 +167,11 @@ ProjectFileSet BuildProjectFiles(const WizardSettings& settings, const WarningHo
         "The path of " + appName + ", " + host + ", cannot be written in code page " + std::to_string(codePage) +
             ".\nSet it in the project by hand: Run | Parameters | Host Application.");
   }
-  if (!PathInCodePage(searchPath, codePage, values.SearchPath)) {
+  if (searchPath.empty()) {
+    say("Library path left out",
+        "The folder of the library units is not known: the program could not read its own path.\n"
+        "Add it to the search path by hand: Project | Options | Directories/Conditionals.");
+  } else if (!PathInCodePage(searchPath, codePage, values.SearchPath)) {
     say("Library path left out",
         "The folder of the library units, " + searchPath + ", cannot be written in code page " +
             std::to_string(codePage) +
@@ -187,73 +191,6 @@ std::string DateInCodePage(const std::string& regional, const platform::LocalDat
   std::snprintf(text, sizeof text, midnight ? "%04d-%02d-%02d" : "%04d-%02d-%02d %02d:%02d:%02d", when.year,
                 when.month, when.day, when.hour, when.minute, when.second);
   return text;
-}
-
-std::string BackupName(const std::string& fileName) {
-  const std::size_t dot = fileName.find_last_of('.');
-  if (dot == std::string::npos) return fileName + ".~";
-  return fileName.substr(0, dot + 1) + "~" + fileName.substr(dot + 1);
-}
-
-bool IsStagingName(std::string_view name) {
-  if (name.size() != kStagingNameLength || name.substr(0, 3) != "~qf" || name.substr(9) != ".tmp") return false;
-  return std::all_of(name.begin() + 3, name.begin() + 9, [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-  });
-}
-
-namespace {
-
-// What stands at an entry's place and how it is kept before Content goes
-// there: a file of other bytes is copied, a link moved aside whole (copying
-// it would mean following it, perhaps out of the folder), and nothing else
-// is kept: a folder, pipe or device there stops the writer itself.
-bool MustBeKept(const platform::Entry& earlier, std::string_view content) {
-  return earlier.error || earlier.kind == platform::EntryKind::Link ||
-         (earlier.kind == platform::EntryKind::File && earlier.bytes != content);
-}
-
-std::error_code Keep(const platform::Entry& earlier, const std::string& path, const std::string& backup) {
-  if (earlier.error) return earlier.error;
-  if (earlier.kind == platform::EntryKind::Link) return platform::MoveEntry(path, backup);
-  return platform::WriteWholeFile(backup, earlier.bytes);
-}
-
-}  // namespace
-
-bool WriteFileSet(const ProjectFileSet& files, const std::string& folder, WriteReport* report) {
-  WriteReport ignored;
-  WriteReport& r = report ? *report : ignored;
-  r = {};
-  const auto stop = [&r](std::size_t written, const std::string& fileName, bool backup, std::error_code error) {
-    r.FilesWritten = written;
-    r.FileName = fileName;
-    r.BackupFailed = backup;
-    r.Error = error;
-    return false;
-  };
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    const std::string path = folder + platform::kPathDelimiter + files[i].FileName;
-    const platform::Entry earlier = platform::ReadEntry(path);
-    if (MustBeKept(earlier, files[i].Content)) {
-      const std::string backup = BackupName(files[i].FileName);
-      if (const std::error_code error = Keep(earlier, path, folder + platform::kPathDelimiter + backup))
-        return stop(i, files[i].FileName, true, error);
-      r.Backups.push_back(backup);
-    }
-    if (const std::error_code error = platform::WriteWholeFile(path, files[i].Content))
-      return stop(i, files[i].FileName, false, error);
-  }
-  r.FilesWritten = files.size();
-  return true;
-}
-
-std::vector<std::string> BackupsNeeded(const ProjectFileSet& files, const std::string& folder) {
-  std::vector<std::string> backups;
-  for (const auto& file : files)
-    if (MustBeKept(platform::ReadEntry(folder + platform::kPathDelimiter + file.FileName), file.Content))
-      backups.push_back(BackupName(file.FileName));
-  return backups;
 }
 
 bool WriteProjectFiles(const WizardSettings& settings, const std::string& folder,

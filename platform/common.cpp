@@ -1,5 +1,6 @@
 // The parts of files.h and program.h that are the same on every system,
 // built on the per-system functions.
+#include <utility>
 
 #include "platform/files.h"
 #include "platform/program.h"
@@ -50,7 +51,22 @@ FolderCreation CreateFolderPath(const std::string& path) {
   return report;
 }
 
-std::string LibrarySearchPath() { return FolderPart(ProgramPath()) + "LibraryFiles"; }
+FolderLock::FolderLock(FolderLock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+  if (this != &other) {
+    Release();
+    handle_ = std::exchange(other.handle_, -1);
+  }
+  return *this;
+}
+
+FolderLock::~FolderLock() { Release(); }
+
+std::string LibrarySearchPath() {
+  const std::string folder = FolderPart(ProgramPath());
+  return folder.empty() ? std::string() : folder + "LibraryFiles";
+}
 
 std::string ChangeFileExt(const std::string& path, const std::string& extension) {
   const std::size_t folderEnd = FolderPart(path).size();

@@ -6,6 +6,7 @@
 // error code, taken at the call that failed.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -63,19 +64,13 @@ FolderCreation CreateFolderPath(const std::string& path);
 // error when one could: the folder can be written.
 std::error_code IsFolderWriteProtected(const std::string& folder);
 
-// Creates or truncates the file and writes every byte of Content, holding
-// it exclusively while open. The system's error when it cannot be created or
-// completely written (a file that was begun is then removed again rather
-// than left cut short); no error when it was. An existing link of that name
-// is replaced by a new file, never written through.
-std::error_code WriteWholeFile(const std::string& path, std::string_view content);
-
 // What stands at a path, looked at without following a link there.
 enum class EntryKind {
   Missing,  // nothing of that name
   File,     // a file whose bytes can be read, also one with further hard links
   Link,     // a symbolic link or another reparse point: the link itself
-  Other,    // a folder, a pipe, a device: nothing a file is written over
+  Folder,   // a folder: nothing a file is written over
+  Other,    // a pipe, a device: nothing a file is written over either
 };
 
 // What stands at a path: for a File every byte of it, and the system's
@@ -89,10 +84,89 @@ struct Entry {
 };
 Entry ReadEntry(const std::string& path);
 
-// Renames the entry From to To in the same folder; a link is moved itself,
-// never what it points at. A file or link at To is replaced, anything else
-// there (a folder, a pipe, a device) is left alone and is the error.
+// The writer's steps. A file is never written where the user has one: it
+// is written whole under a new name, flushed to the disk, and then renamed
+// into place, so that a name holds either its earlier bytes or its new ones,
+// whole, whenever the process stops.
+
+// Creates Path, which must not exist yet, writes every byte of Content,
+// gives it the permissions (POSIX) or attributes (Windows) of the file Like
+// when Like names one, and flushes it to the disk. The system's error when
+// any step fails ("file exists" when Path is taken); nothing of it stays then.
+std::error_code WriteNewFile(const std::string& path, std::string_view content, const std::string& like = {});
+
+// Renames the entry From to To in the same folder in one step (on Windows
+// written through to the disk); a link is moved itself, never what it
+// points at. A file or link at To is replaced, anything else there (a
+// folder, a pipe, a device) is left alone and is the error.
 std::error_code MoveEntry(const std::string& from, const std::string& to);
+
+// Renames From to To in one step while nothing is called To; "file exists"
+// when something is, which then stays as it was.
+std::error_code MoveEntryUnlessTaken(const std::string& from, const std::string& to);
+
+// Gives the file or link From a second name To in the same folder (a hard
+// link). The system's error where it cannot: a file system with one name per
+// file among the reasons.
+std::error_code LinkEntry(const std::string& from, const std::string& to);
+
+// The system's error when the file Path may not be replaced now: it is
+// read-only (on POSIX: this user may not write it), or (on Windows) a
+// program holds it open without letting it be renamed.
+std::error_code CanReplace(const std::string& path);
+
+// Removes the file or link Path; the system's error when it cannot.
+std::error_code RemoveEntry(const std::string& path);
+
+// Makes the names renamed into Folder last on the disk (POSIX: fsync of
+// the folder; Windows writes its renames through already).
+std::error_code SyncFolder(const std::string& folder);
+
+// The names of the entries in Folder (without "." and ".."), or the
+// system's error.
+struct FolderListing {
+  std::vector<std::string> names;
+  std::error_code error;
+};
+FolderListing ListFolder(const std::string& folder);
+
+// One generation at a time in a folder. The lock is the system's, on the
+// folder (POSIX: flock on the folder itself) or on a file in it that the
+// system deletes when its last handle closes (Windows: the folder itself
+// cannot be held without also barring every program whose working folder
+// it is): nothing of it outlives the process, however it ends.
+class FolderLock {
+ public:
+  FolderLock() = default;
+  FolderLock(FolderLock&& other) noexcept;
+  FolderLock& operator=(FolderLock&& other) noexcept;
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  ~FolderLock();
+
+ private:
+  friend struct FolderLocking LockFolder(const std::string& folder, int waitMilliseconds);
+  void Release();
+  std::intptr_t handle_ = -1;  // the system's: a descriptor (POSIX) or a handle (Windows)
+};
+
+// What LockFolder came to: the lock, held unless Busy or Error; Busy when
+// another process held the folder for the whole wait; Error when the folder
+// could not be locked at all. A file system that offers no locks (some
+// network ones) gives neither: the generation goes on without one.
+struct FolderLocking {
+  FolderLock lock;
+  bool busy = false;
+  std::error_code error;
+};
+
+// The name of the file that holds the lock on Windows, in the folder; it
+// is there only while a generation runs. Empty on POSIX.
+extern const char* const kLockFileName;
+
+// Takes the lock on Folder, waiting up to WaitMilliseconds while another
+// process holds it.
+FolderLocking LockFolder(const std::string& folder, int waitMilliseconds);
 
 // The short (8.3) form of an existing path, as Windows gives it; when only
 // the last name is missing, the short form of its folder followed by that

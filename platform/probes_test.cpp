@@ -101,15 +101,30 @@ TEST(IsFolderWriteProtected, CallsAMissingFolderProtected) {
   EXPECT_FALSE(fs::exists(dir.path() / "missing"));
 }
 
-TEST(WriteWholeFile, WritesAllBytesAndTruncatesALongerFile) {
+TEST(WriteNewFile, WritesAllBytesOnlyWhereNothingIsYet) {
   TempFolder dir;
   const std::string bytes("MSFT\x02\x00\x01\x00", 8);
-  quillfern::testing::WriteBytes(dir / "f", std::string(100, 'x'));
-  ASSERT_FALSE(WriteWholeFile(dir / "f", bytes));
+  ASSERT_FALSE(WriteNewFile(dir / "f", bytes));
   EXPECT_EQ(quillfern::testing::ReadBytes(dir / "f"), bytes);
-  ASSERT_FALSE(WriteWholeFile(dir / "empty", ""));
+  ASSERT_FALSE(WriteNewFile(dir / "empty", ""));
   EXPECT_EQ(fs::file_size(dir.path() / "empty"), 0u);
-  EXPECT_TRUE(WriteWholeFile(dir / "no" + kSep + "f", bytes)) << "a missing folder gives its error";
+  EXPECT_EQ(WriteNewFile(dir / "f", "other"), std::errc::file_exists) << "an existing file is never written over";
+  EXPECT_EQ(quillfern::testing::ReadBytes(dir / "f"), bytes);
+  EXPECT_TRUE(WriteNewFile(dir / "no" + kSep + "f", bytes)) << "a missing folder gives its error";
+}
+
+TEST(MoveEntry, ReplacesAFileButNeverAFolderAndUnlessTakenReplacesNothing) {
+  TempFolder dir;
+  quillfern::testing::WriteBytes(dir / "a", "a");
+  quillfern::testing::WriteBytes(dir / "b", "b");
+  fs::create_directory(dir.path() / "folder");
+  EXPECT_EQ(MoveEntryUnlessTaken(dir / "a", dir / "b"), std::errc::file_exists);
+  EXPECT_EQ(quillfern::testing::ReadBytes(dir / "b"), "b");
+  EXPECT_TRUE(MoveEntry(dir / "a", dir / "folder"));
+  EXPECT_FALSE(MoveEntry(dir / "a", dir / "b"));
+  EXPECT_EQ(quillfern::testing::ReadBytes(dir / "b"), "a");
+  EXPECT_FALSE(MoveEntryUnlessTaken(dir / "b", dir / "c"));
+  EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"c", "folder/"}));
 }
 
 TEST(NewGuidText, IsInRegistryFormAndFreshEachTime) {

@@ -13,8 +13,8 @@ namespace quillfern::platform {
 std::string ProgramPath();
 
 // The program's own folder followed by "LibraryFiles", with no trailing
-// separator; the folder is not looked for. Just "LibraryFiles" when the
-// program's path is unknown.
+// separator; the folder is not looked for. Empty when the program's path is
+// unknown: a bare "LibraryFiles" would name a folder beside the project.
 std::string LibrarySearchPath();
 
 // Full path of the host application registered under App Paths for ExeName,

@@ -33,24 +33,21 @@ StandardOutput::~StandardOutput() { WriteOut(true); }
 StandardOutput::int_type StandardOutput::overflow(int_type c) {
   if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
   pending_ += traits_type::to_char_type(c);
-  if (c == '\n') WriteOut(false);
+  if (c == '\n' && !WriteOut(false)) return traits_type::eof();
   return c;
 }
 
 std::streamsize StandardOutput::xsputn(const char* text, std::streamsize count) {
   pending_.append(text, static_cast<std::size_t>(count));
-  if (pending_.find('\n') != std::string::npos) WriteOut(false);
+  if (pending_.find('\n') != std::string::npos && !WriteOut(false)) return 0;
   return count;
 }
 
-int StandardOutput::sync() {
-  WriteOut(false);
-  return 0;
-}
+int StandardOutput::sync() { return WriteOut(false) ? 0 : -1; }
 
-void StandardOutput::WriteOut(bool final) {
+bool StandardOutput::WriteOut(bool final) {
   const std::size_t length = final ? pending_.size() : WholeCharacters(pending_);
-  if (length == 0) return;
+  if (length == 0) return true;
   const std::string text = pending_.substr(0, length);
   pending_.erase(0, length);
   if (console_) {
@@ -58,19 +55,20 @@ void StandardOutput::WriteOut(bool final) {
     for (std::size_t at = 0; at < wide.size();) {
       DWORD written = 0;
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wide.size() - at, 8192));
-      if (!::WriteConsoleW(handle_, wide.data() + at, chunk, &written, nullptr) || written == 0) return;
+      if (!::WriteConsoleW(handle_, wide.data() + at, chunk, &written, nullptr) || written == 0) return false;
       at += written;
     }
-    return;
+    return true;
   }
   const std::string bytes = platform::WithCrLf(text);
   for (std::size_t at = 0; at < bytes.size();) {
     DWORD written = 0;
     if (!::WriteFile(handle_, bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &written, nullptr) ||
         written == 0)
-      return;
+      return false;
     at += written;
   }
+  return true;
 }
 
 }  // namespace quillfern::cli::win32

@@ -12,8 +12,9 @@
 namespace quillfern::cli::win32 {
 
 // A stream buffer onto one of the process's standard handles (not owned),
-// written out line by line and when flushed. A write that fails is dropped:
-// there is nowhere left to say so.
+// written out line by line and when flushed. A write that fails (a full
+// disk, a pipe whose reader has gone) fails the stream, so that the program
+// can tell.
 class StandardOutput : public std::streambuf {
  public:
   explicit StandardOutput(HANDLE handle);
@@ -28,8 +29,8 @@ class StandardOutput : public std::streambuf {
 
  private:
   // Writes what is pending; all of it when Final, else up to the last
-  // complete character.
-  void WriteOut(bool final);
+  // complete character. False when the handle did not take it.
+  bool WriteOut(bool final);
 
   HANDLE handle_;
   bool console_;

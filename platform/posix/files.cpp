@@ -1,12 +1,16 @@
 // Files and folders on Linux and other POSIX systems: a path is the bytes
 // the system uses, '/' separates folders, and a failure's error is errno
 // as the failing call left it.
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -42,48 +46,9 @@ std::error_code WriteAll(int fd, std::string_view bytes) {
   return {};
 }
 
-// Opens Path for writing from its first byte, creating it when missing.
-// Only a plain file of one name is written in place: a symbolic link or a
-// file with further hard links is taken out of the folder and a new file made
-// in its stead, so the bytes never land in a file outside the folder. Other
-// kinds of entry (folders, pipes, devices) are left alone and fail. Returns
-// the descriptor, or -1 with errno set.
-int OpenForReplacing(const std::string& path) {
-  constexpr int kCreate = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    const int fd = ::open(path.c_str(), kCreate, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-    struct stat entry {};
-    if (::lstat(path.c_str(), &entry) != 0) {
-      if (errno == ENOENT) continue;  // gone in the meantime: create it after all
-      return -1;
-    }
-    if (S_ISREG(entry.st_mode) && entry.st_nlink == 1) {
-      // O_NONBLOCK: should the entry have turned into a pipe meanwhile, the
-      // open fails instead of waiting for a reader.
-      FileDescriptor existing(
-          ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-      struct stat opened {};
-      if (!existing || ::fstat(existing.get(), &opened) != 0) return -1;
-      if (!S_ISREG(opened.st_mode) || opened.st_nlink != 1 || opened.st_ino != entry.st_ino ||
-          opened.st_dev != entry.st_dev) {
-        errno = EBUSY;  // replaced while we looked: leave it to the user
-        return -1;
-      }
-      if (::ftruncate(existing.get(), 0) != 0) return -1;
-      const int flags = ::fcntl(existing.get(), F_GETFL);
-      if (flags < 0 || ::fcntl(existing.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return -1;
-      return existing.Release();
-    }
-    if (!S_ISLNK(entry.st_mode) && !S_ISREG(entry.st_mode)) {
-      errno = S_ISDIR(entry.st_mode) ? EISDIR : EEXIST;
-      return -1;
-    }
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return -1;
-  }
-  errno = EEXIST;
-  return -1;
-}
+// The error of a failing call, or EIO for a count that fell short without
+// one (a file system out of room may give that).
+std::error_code Check(bool ok) { return ok ? std::error_code() : LastError(); }
 
 }  // namespace
 
@@ -123,10 +88,14 @@ std::error_code IsFolderWriteProtected(const std::string& folder) {
   return LastError();
 }
 
-std::error_code WriteWholeFile(const std::string& path, std::string_view content) {
-  FileDescriptor file(OpenForReplacing(path));
+std::error_code WriteNewFile(const std::string& path, std::string_view content, const std::string& like) {
+  struct stat earlier {};
+  const bool keepMode = !like.empty() && ::lstat(like.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode);
+  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
   if (!file) return LastError();
   std::error_code error = WriteAll(file.get(), content);
+  if (!error && keepMode) error = Check(::fchmod(file.get(), earlier.st_mode & 07777) == 0);
+  if (!error) error = Check(::fsync(file.get()) == 0);
   if (!file.Reset() && !error) error = LastError();
   // A file cut short must not be left looking like a finished one.
   if (error) ::unlink(path.c_str());
@@ -142,7 +111,7 @@ Entry ReadEntry(const std::string& path) {
     return entry;
   }
   if (!S_ISREG(there.st_mode)) {
-    entry.kind = S_ISLNK(there.st_mode) ? EntryKind::Link : EntryKind::Other;
+    entry.kind = S_ISLNK(there.st_mode) ? EntryKind::Link : S_ISDIR(there.st_mode) ? EntryKind::Folder : EntryKind::Other;
     return entry;
   }
   // O_NONBLOCK: should the file have turned into a pipe meanwhile, the open
@@ -178,8 +147,89 @@ std::error_code MoveEntry(const std::string& from, const std::string& to) {
   struct stat there {};
   if (::lstat(to.c_str(), &there) == 0 && !S_ISREG(there.st_mode) && !S_ISLNK(there.st_mode))
     return std::error_code(S_ISDIR(there.st_mode) ? EISDIR : EEXIST, std::generic_category());
-  if (::rename(from.c_str(), to.c_str()) != 0) return LastError();
-  return {};
+  return Check(::rename(from.c_str(), to.c_str()) == 0);
+}
+
+std::error_code MoveEntryUnlessTaken(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+  if (errno != EINVAL && errno != ENOSYS) return LastError();
+  // A file system without that flag: link() never replaces either, and the
+  // first name then goes.
+  if (::link(from.c_str(), to.c_str()) == 0) return Check(::unlink(from.c_str()) == 0);
+  if (errno == EEXIST) return LastError();
+  // Nor hard links: look, then rename.
+  struct stat there {};
+  if (::lstat(to.c_str(), &there) == 0) return std::error_code(EEXIST, std::generic_category());
+  return Check(::rename(from.c_str(), to.c_str()) == 0);
+}
+
+std::error_code LinkEntry(const std::string& from, const std::string& to) {
+  // Linux's link() takes a symbolic link as it is, never what it points at.
+  return Check(::link(from.c_str(), to.c_str()) == 0);
+}
+
+std::error_code CanReplace(const std::string& path) {
+  struct stat there {};
+  if (::lstat(path.c_str(), &there) != 0 || !S_ISREG(there.st_mode)) return {};
+  // Renaming over a file needs no right to the file itself; a file its
+  // owner made read-only is still kept from being replaced.
+  return Check(::access(path.c_str(), W_OK) == 0);
+}
+
+std::error_code RemoveEntry(const std::string& path) { return Check(::unlink(path.c_str()) == 0); }
+
+std::error_code SyncFolder(const std::string& folder) {
+  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!dir) return LastError();
+  return Check(::fsync(dir.get()) == 0);
+}
+
+FolderListing ListFolder(const std::string& folder) {
+  FolderListing listing;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) {
+    listing.error = LastError();
+    return listing;
+  }
+  errno = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") listing.names.push_back(name);
+  }
+  if (errno != 0) listing.error = LastError();
+  ::closedir(dir);
+  return listing;
+}
+
+const char* const kLockFileName = "";
+
+void FolderLock::Release() {
+  if (handle_ >= 0) ::close(static_cast<int>(std::exchange(handle_, -1)));  // and with it the lock
+}
+
+FolderLocking LockFolder(const std::string& folder, int waitMilliseconds) {
+  FolderLocking locking;
+  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!dir) {
+    locking.error = LastError();
+    return locking;
+  }
+  constexpr int kStep = 10;
+  for (int waited = 0;; waited += kStep) {
+    if (::flock(dir.get(), LOCK_EX | LOCK_NB) == 0) break;
+    if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL || errno == EBADF) return locking;  // no locks here
+    if (errno != EWOULDBLOCK && errno != EINTR) {
+      locking.error = LastError();
+      return locking;
+    }
+    if (waited >= waitMilliseconds) {
+      locking.busy = true;
+      return locking;
+    }
+    ::usleep(kStep * 1000);
+  }
+  locking.lock.handle_ = dir.Release();
+  return locking;
 }
 
 std::string ShortPathName(const std::string&) { return {}; }

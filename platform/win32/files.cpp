@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -32,42 +33,7 @@ std::error_code LastError() {
   return SystemError(code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE);
 }
 
-// Opens Path for writing from its first byte, without sharing, creating it
-// when missing. An existing entry that is a link (a reparse point, or a file
-// with further hard links) is deleted and a new file made in its stead, so
-// the bytes never land in a file outside the folder. On failure the handle
-// is empty and Error says why.
-ScopedFile OpenForReplacing(const std::wstring& path, std::error_code& error) {
-  const auto createNew = [&] {
-    ScopedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) error = LastError();
-    return file;
-  };
-  ScopedFile existing(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!existing) {
-    if (::GetLastError() == ERROR_FILE_NOT_FOUND) return createNew();
-    error = LastError();
-    return ScopedFile();
-  }
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(existing.get(), &info)) {
-    error = LastError();
-    return ScopedFile();
-  }
-  const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || info.nNumberOfLinks > 1;
-  if (!link) {
-    if (::SetEndOfFile(existing.get())) return existing;
-    error = LastError();
-    return ScopedFile();
-  }
-  existing.Reset();
-  if (!::DeleteFileW(path.c_str())) {
-    error = LastError();
-    return ScopedFile();
-  }
-  return createNew();
-}
+std::error_code Check(BOOL ok) { return ok ? std::error_code() : LastError(); }
 
 // Writes every byte of Content to File; the error when it cannot.
 std::error_code WriteAll(HANDLE file, std::string_view content) {
@@ -136,13 +102,26 @@ std::error_code IsFolderWriteProtected(const std::string& folder) {
   return {};
 }
 
-std::error_code WriteWholeFile(const std::string& path, std::string_view content) {
+std::error_code WriteNewFile(const std::string& path, std::string_view content, const std::string& like) {
   const std::wstring name = Utf16FromUtf8(path);
+  // Attributes a user gives a file (hidden, archive, not indexed) go over to
+  // its next version, as the shell's own replacing keeps them; read-only
+  // never: such a file is not replaced.
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+  if (!like.empty()) {
+    const DWORD earlier = ::GetFileAttributesW(Utf16FromUtf8(like).c_str());
+    if (earlier != INVALID_FILE_ATTRIBUTES && (earlier & kKept) != 0) attributes = earlier & kKept;
+  }
   std::error_code error;
-  ScopedFile file = OpenForReplacing(name, error);
-  if (!file) return error;
-  error = WriteAll(file.get(), content);
-  if (!file.Reset() && !error) error = LastError();
+  {
+    ScopedFile file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
+    if (!file) return LastError();
+    error = WriteAll(file.get(), content);
+    if (!error) error = Check(::FlushFileBuffers(file.get()));
+    if (!file.Reset() && !error) error = LastError();
+  }
   // A file cut short must not be left looking like a finished one.
   if (error) ::DeleteFileW(name.c_str());
   return error;
@@ -154,7 +133,7 @@ namespace {
 // (any reparse point) or a folder; nothing for a file.
 std::optional<EntryKind> LinkOrFolder(DWORD attributes) {
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return EntryKind::Link;
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EntryKind::Other;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EntryKind::Folder;
   return std::nullopt;
 }
 
@@ -215,8 +194,85 @@ std::error_code MoveEntry(const std::string& from, const std::string& to) {
   const DWORD there = ::GetFileAttributesW(target.c_str());
   if (there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_DIRECTORY) != 0)
     return SystemError(ERROR_ALREADY_EXISTS);
-  if (!::MoveFileExW(Utf16FromUtf8(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return LastError();
-  return {};
+  return Check(::MoveFileExW(Utf16FromUtf8(from).c_str(), target.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+}
+
+std::error_code MoveEntryUnlessTaken(const std::string& from, const std::string& to) {
+  return Check(::MoveFileExW(Utf16FromUtf8(from).c_str(), Utf16FromUtf8(to).c_str(), MOVEFILE_WRITE_THROUGH));
+}
+
+std::error_code LinkEntry(const std::string& from, const std::string& to) {
+  return Check(::CreateHardLinkW(Utf16FromUtf8(to).c_str(), Utf16FromUtf8(from).c_str(), nullptr));
+}
+
+std::error_code CanReplace(const std::string& path) {
+  const std::wstring name = Utf16FromUtf8(path);
+  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return {};
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return SystemError(ERROR_ACCESS_DENIED);
+  // Opened to be renamed, sharing everything: this fails only where a
+  // program holds the file without letting it be renamed or replaced.
+  ScopedFile probe(::CreateFileW(name.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return probe ? std::error_code() : LastError();
+}
+
+std::error_code RemoveEntry(const std::string& path) { return Check(::DeleteFileW(Utf16FromUtf8(path).c_str())); }
+
+std::error_code SyncFolder(const std::string&) { return {}; }  // every move was written through
+
+FolderListing ListFolder(const std::string& folder) {
+  FolderListing listing;
+  WIN32_FIND_DATAW found{};
+  ScopedFind search(::FindFirstFileW((Utf16FromUtf8(folder) + L"\\*").c_str(), &found));
+  if (!search) {
+    if (::GetLastError() != ERROR_FILE_NOT_FOUND) listing.error = LastError();
+    return listing;
+  }
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") listing.names.push_back(Utf8FromUtf16(name));
+  } while (::FindNextFileW(search.get(), &found));
+  if (::GetLastError() != ERROR_NO_MORE_FILES) listing.error = LastError();
+  return listing;
+}
+
+const char* const kLockFileName = "~qflock.tmp";
+
+void FolderLock::Release() {
+  // The last handle of a file opened to be deleted on close: the file goes with it.
+  if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(std::exchange(handle_, -1)));
+}
+
+FolderLocking LockFolder(const std::string& folder, int waitMilliseconds) {
+  FolderLocking locking;
+  const std::wstring name = Utf16FromUtf8(folder) + L"\\" + Utf16FromUtf8(kLockFileName);
+  constexpr int kStep = 10;
+  for (int waited = 0;; waited += kStep) {
+    // Not shared: a second generation's open fails while this one holds it.
+    const HANDLE file = ::CreateFileW(name.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                      nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      locking.lock.handle_ = reinterpret_cast<std::intptr_t>(file);
+      return locking;
+    }
+    // A sharing violation is a holder; access denied, one that is going
+    // (its file is being deleted) or the folder's rights, told apart by the
+    // wait running out.
+    const DWORD code = ::GetLastError();
+    if (code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) {
+      locking.error = SystemError(code);
+      return locking;
+    }
+    if (waited >= waitMilliseconds) {
+      if (code == ERROR_SHARING_VIOLATION) locking.busy = true;
+      else locking.error = SystemError(code);
+      return locking;
+    }
+    ::Sleep(kStep);
+  }
 }
 
 std::string ShortPathName(const std::string& path) {

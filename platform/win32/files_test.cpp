@@ -95,7 +95,7 @@ TEST_F(ReadOnlyDrive, RefusesNewFoldersAndFiles) {
   ASSERT_NE(drive, "");
   EXPECT_FALSE(CreateFolderPath(drive + "\\Quillfern\\Out").ok());
   EXPECT_FALSE(FolderExists(drive + "\\Quillfern"));
-  EXPECT_TRUE(WriteWholeFile(drive + "\\Quillfern.dpr", "program")) << "no error for a write that failed";
+  EXPECT_TRUE(WriteNewFile(drive + "\\Quillfern.dpr", "program")) << "no error for a write that failed";
   EXPECT_FALSE(FileExists(drive + "\\Quillfern.dpr"));
 }
 

@@ -39,9 +39,14 @@ TEST(FolderFaults, AFolderGoneOrReplacedBeforeWritingIsAFailureAndNothingIsRecre
     TempFolder temp;
     const std::string folder = temp / "new" + kSep + "out";
     RecordingView view(NewProjectSettings(1, 1, folder));
+    bool held = false;
     const auto sabotage = [&] {
-      fs::remove_all(folder);
-      if (c.sabotage == Sabotage::ReplaceFolderWithFile) WriteBytes(folder, "not a folder");
+      std::error_code error;
+      fs::remove_all(folder, error);
+      // On Windows the generation's lock file, held open in the folder,
+      // keeps the folder from being taken away at all.
+      held = static_cast<bool>(error);
+      if (!held && c.sabotage == Sabotage::ReplaceFolderWithFile) WriteBytes(folder, "not a folder");
     };
     if (c.moment == Moment::InTheWarningHook) view.onWarning = sabotage;
     const command::ProjectWriter write = [&](const generator::ProjectFileSet& files, const std::string& into,
@@ -49,7 +54,13 @@ TEST(FolderFaults, AFolderGoneOrReplacedBeforeWritingIsAFailureAndNothingIsRecre
       if (c.moment == Moment::InTheWriter) sabotage();
       return generator::WriteFileSet(files, into, failure);
     };
-    EXPECT_EQ(StateOf(command::RunGenerateCommand(view, {{}, false, write})), "failed WriteFiles") << c.what;
+    const std::string state = StateOf(command::RunGenerateCommand(view, {{}, false, write}));
+    if (held) {
+      EXPECT_NE(*platform::kLockFileName, '\0') << c.what << ": only a lock file in the folder holds it";
+      EXPECT_EQ(state, "generated") << c.what;
+      continue;
+    }
+    EXPECT_EQ(state, "failed WriteFiles") << c.what;
     const std::set<std::string> expected =
         c.sabotage == Sabotage::RemoveFolder ? std::set<std::string>{"new/"} : std::set<std::string>{"new/", "new/out"};
     EXPECT_EQ(ListTree(temp.path()), expected) << c.what;

@@ -58,6 +58,7 @@ inline std::string StateOf(const command::GenerateOutcome& outcome) {
     return std::string("failed ") + std::visit(command::Overloaded{
                                                    [](const command::Failed::CreateFolder&) { return "CreateFolder"; },
                                                    [](const command::Failed::ProbeFolder&) { return "ProbeFolder"; },
+                                                   [](const command::Failed::LockFolder&) { return "LockFolder"; },
                                                    [](const command::Failed::WriteFiles&) { return "WriteFiles"; },
                                                },
                                                f->step);
