@@ -84,6 +84,18 @@ struct Entry {
 };
 Entry ReadEntry(const std::string& path);
 
+// Up to Size bytes of the file at Path from byte Offset on, into Bytes:
+// fewer when the file ends sooner, none from at or past its end. The
+// system's error when the file cannot be opened or read; the file is only
+// read, and shared with its other readers and writers.
+std::error_code ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t size, std::string& bytes);
+
+// True when two paths are the same text apart from letter case as Windows
+// compares file names: each UTF-16 unit upper-cased by the system's table
+// (CompareStringOrdinal ignoring case), so "C:\Ä.dll" is "c:\ä.dll" while
+// "ß" is not "SS". On POSIX, A to Z against a to z only.
+bool SamePathIgnoringCase(std::string_view a, std::string_view b);
+
 // The writer's steps. A file is never written where the user has one: it
 // is written whole under a new name, flushed to the disk, and then renamed
 // into place, so that a name holds either its earlier bytes or its new ones,

@@ -127,6 +127,38 @@ TEST(MoveEntry, ReplacesAFileButNeverAFolderAndUnlessTakenReplacesNothing) {
   EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"c", "folder/"}));
 }
 
+TEST(ReadFileRange, GivesWhatTheFileHoldsThereAndNoMore) {
+  TempFolder dir;
+  const std::string file = dir / "bytes";
+  quillfern::testing::WriteBytes(file, std::string("MZ\0\x01tail", 8));
+  struct Case {
+    std::uint64_t offset;
+    std::size_t size;
+    std::string expected;
+  };
+  const Case cases[] = {{0, 2, "MZ"}, {2, 3, std::string("\0\x01t", 3)}, {4, 100, "tail"},
+                        {8, 4, ""},   {9, 4, ""},                          {~std::uint64_t{0} >> 1, 4, ""}};
+  for (const Case& c : cases) {
+    std::string bytes = "left over";
+    EXPECT_FALSE(ReadFileRange(file, c.offset, c.size, bytes)) << c.offset;
+    EXPECT_EQ(bytes, c.expected) << c.offset << "+" << c.size;
+  }
+  std::string bytes;
+  EXPECT_TRUE(ReadFileRange(dir / "missing", 0, 4, bytes));
+  EXPECT_TRUE(ReadFileRange(dir.str(), 0, 4, bytes)) << "a folder";
+  EXPECT_EQ(bytes, "");
+}
+
+// Letter case in ASCII on every system; beyond it, Windows' own table
+// (win32/files_test.cpp).
+TEST(SamePathIgnoringCase, IgnoresTheCaseOfAsciiLettersAlone) {
+  EXPECT_TRUE(SamePathIgnoringCase("C:\\Addins\\WordAddin1.DLL", "c:\\addins\\wordaddin1.dll"));
+  EXPECT_TRUE(SamePathIgnoringCase("", ""));
+  EXPECT_FALSE(SamePathIgnoringCase("c:\\a.dll", "c:\\a.dl"));
+  EXPECT_FALSE(SamePathIgnoringCase("c:\\a.dll", "c:/a.dll"));
+  EXPECT_FALSE(SamePathIgnoringCase("c:\\a_dll", "c:\\a\x7F" "dll"));
+}
+
 TEST(NewGuidText, IsInRegistryFormAndFreshEachTime) {
   const std::string a = NewGuidText(), b = NewGuidText();
   ASSERT_EQ(a.size(), 38u);

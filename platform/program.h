@@ -4,7 +4,10 @@
 // as in files.h.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "platform/registry.h"
 
 namespace quillfern::platform {
 
@@ -19,7 +22,9 @@ std::string LibrarySearchPath();
 
 // Full path of the host application registered under App Paths for ExeName,
 // in long form when the system can give it; empty when it is not installed,
-// and always on POSIX. Never fails.
-std::string FindHostApplication(const std::string& exeName);
+// and always on POSIX. Never fails. Looks in this program's own registry
+// view, or in View when one is given (a 32-bit Office can be registered in
+// the 32-bit view alone).
+std::string FindHostApplication(const std::string& exeName, std::optional<RegistryView> view = std::nullopt);
 
 }  // namespace quillfern::platform

@@ -7,12 +7,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <utility>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/scoped.h"
 
@@ -141,6 +143,37 @@ Entry ReadEntry(const std::string& path) {
   entry.kind = EntryKind::File;
   return entry;
 }
+
+std::error_code ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t size, std::string& bytes) {
+  bytes.clear();
+  // Never a pipe or a device: opening one could wait, reading it could not end.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd) return LastError();
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) return LastError();
+  if (!S_ISREG(info.st_mode)) return std::make_error_code(std::errc::invalid_argument);
+  // Nothing is asked of the file, or allocated, past its end.
+  const auto length = static_cast<std::uint64_t>(info.st_size);
+  if (offset >= length) return {};
+  size = static_cast<std::size_t>(std::min<std::uint64_t>(size, length - offset));
+  bytes.resize(size);
+  std::size_t filled = 0;
+  while (filled < size) {
+    const ssize_t n = ::pread(fd.get(), bytes.data() + filled, size - filled, static_cast<off_t>(offset + filled));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const std::error_code error = LastError();
+      bytes.clear();
+      return error;
+    }
+    if (n == 0) break;
+    filled += static_cast<std::size_t>(n);
+  }
+  bytes.resize(filled);
+  return {};
+}
+
+bool SamePathIgnoringCase(std::string_view a, std::string_view b) { return SameIgnoringAsciiCase(a, b); }
 
 std::error_code MoveEntry(const std::string& from, const std::string& to) {
   // rename() would replace a pipe or device too, and with it what the user put there.

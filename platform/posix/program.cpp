@@ -8,7 +8,7 @@
 
 namespace quillfern::platform {
 
-std::string FindHostApplication(const std::string&) {
+std::string FindHostApplication(const std::string&, std::optional<RegistryView>) {
   return {};  // Office is a Windows program: there is nothing to find here.
 }
 

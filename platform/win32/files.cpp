@@ -4,6 +4,9 @@
 // double-byte character.
 #include <windows.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -186,6 +189,44 @@ Entry ReadEntry(const std::string& path) {
   }
   entry.kind = EntryKind::File;
   return entry;
+}
+
+std::error_code ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t size, std::string& bytes) {
+  bytes.clear();
+  ScopedFile file(::CreateFileW(Utf16FromUtf8(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return LastError();
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK) return SystemError(ERROR_INVALID_FUNCTION);
+  // Nothing is asked of the file, or allocated, past its end.
+  LARGE_INTEGER length;
+  if (!::GetFileSizeEx(file.get(), &length)) return LastError();
+  if (offset >= static_cast<std::uint64_t>(length.QuadPart)) return {};
+  size = static_cast<std::size_t>(std::min<std::uint64_t>(size, static_cast<std::uint64_t>(length.QuadPart) - offset));
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return LastError();
+  bytes.resize(size);
+  std::size_t filled = 0;
+  while (filled < size) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - filled, 1 << 20));
+    DWORD n = 0;
+    if (!::ReadFile(file.get(), bytes.data() + filled, chunk, &n, nullptr)) {
+      bytes.clear();
+      return LastError();
+    }
+    if (n == 0) break;
+    filled += n;
+  }
+  bytes.resize(filled);
+  return {};
+}
+
+bool SamePathIgnoringCase(std::string_view a, std::string_view b) {
+  const std::wstring wa = Utf16FromUtf8(a), wb = Utf16FromUtf8(b);
+  if (wa.size() > INT_MAX || wb.size() > INT_MAX) return false;
+  return ::CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size()),
+                                TRUE) == CSTR_EQUAL;
 }
 
 std::error_code MoveEntry(const std::string& from, const std::string& to) {

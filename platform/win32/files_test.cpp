@@ -112,5 +112,25 @@ TEST_F(ReadOnlyDrive, ProbesWithTheErrorModeRestoredEveryTime) {
   }
 }
 
+// Windows' file names ignore letter case beyond ASCII too, unit by unit,
+// as the file system's table has it: no folding of one letter into two.
+TEST(SamePathIgnoringCase, FollowsTheFileSystemsLetterCase) {
+  struct Case {
+    const char* a;
+    const char* b;
+    bool same;
+  };
+  const Case cases[] = {
+      {"C:\\Addins\\WordAddin1.dll", "c:\\addins\\wordaddin1.DLL", true},
+      {"C:\\\xC3\x84rger.dll", "c:\\\xC3\xA4rger.dll", true},              // Ä, ä
+      {"C:\\\xD0\x96.dll", "c:\\\xD0\xB6.dll", true},                      // Ж, ж
+      {"C:\\\xCE\xA3.dll", "c:\\\xCF\x83.dll", true},                      // Σ, σ
+      {"C:\\Stra\xC3\x9F" "e.dll", "c:\\strasse.dll", false},                // ß is not ss
+      {"C:\\a.dll", "C:\\a.dll ", false},
+      {"C:\\a.dll", "C:/a.dll", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SamePathIgnoringCase(c.a, c.b), c.same) << c.a << " / " << c.b;
+}
+
 }  // namespace
 }  // namespace quillfern::platform

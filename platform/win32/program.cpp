@@ -51,12 +51,14 @@ std::wstring LongPathOf(const std::wstring& path) {
 
 }  // namespace
 
-std::string FindHostApplication(const std::string& exeName) {
+std::string FindHostApplication(const std::string& exeName, std::optional<RegistryView> view) {
   std::wstring result;
   {
     ScopedKey key;
     const std::wstring name = kAppPathsKey + Utf16FromUtf8(exeName);
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, KEY_READ, key.receive()) != ERROR_SUCCESS) return {};
+    const REGSAM viewFlag = !view ? 0 : *view == RegistryView::Bits32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, KEY_READ | viewFlag, key.receive()) != ERROR_SUCCESS)
+      return {};
     result = ReadDefaultString(key.get());
     if (!result.empty() && !FileExists(Utf8FromUtf16(result))) result.clear();
   }
