@@ -1,0 +1,74 @@
+#include "check/registry_text.h"
+
+namespace quillfern::check {
+
+namespace {
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::string Utf8FromUtf16Le(std::string_view bytes) {
+  std::string out;
+  const std::size_t units = bytes.size() / 2;
+  const auto unit = [&](std::size_t i) -> char32_t {
+    return static_cast<unsigned char>(bytes[2 * i]) | static_cast<char32_t>(static_cast<unsigned char>(bytes[2 * i + 1])) << 8;
+  };
+  for (std::size_t i = 0; i < units; ++i) {
+    const char32_t u = unit(i);
+    if (u >= 0xD800 && u < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) < 0xE000) {
+      AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+      ++i;
+    } else if (u >= 0xD800 && u < 0xE000) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      AppendUtf8(out, u);
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> TextOf(const platform::RegistryValue& value) {
+  if (!value.present || (value.type != platform::kRegSz && value.type != platform::kRegExpandSz)) return std::nullopt;
+  std::string text = Utf8FromUtf16Le(value.data);
+  text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+  return text;
+}
+
+std::optional<std::uint32_t> DwordOf(const platform::RegistryValue& value) {
+  if (!value.present || value.type != platform::kRegDword || value.data.size() != 4) return std::nullopt;
+  std::uint32_t number = 0;
+  for (int i = 3; i >= 0; --i) number = number << 8 | static_cast<unsigned char>(value.data[static_cast<std::size_t>(i)]);
+  return number;
+}
+
+std::string TypeName(std::uint32_t type) {
+  switch (type) {
+    case platform::kRegNone: return "REG_NONE";
+    case platform::kRegSz: return "REG_SZ";
+    case platform::kRegExpandSz: return "REG_EXPAND_SZ";
+    case platform::kRegBinary: return "REG_BINARY";
+    case platform::kRegDword: return "REG_DWORD";
+    case platform::kRegMultiSz: return "REG_MULTI_SZ";
+    case platform::kRegQword: return "REG_QWORD";
+  }
+  return "type " + std::to_string(type);
+}
+
+}  // namespace quillfern::check
