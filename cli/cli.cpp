@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "cli/check_command.h"
 #include "cli/options.h"
 #include "command/generate_command.h"
 #include "command/messages.h"
@@ -264,10 +265,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   if (const auto* error = std::get_if<ArgumentError>(&parsed)) return AfterOutput(ShowArgumentError(*error, err), out, err);
   return AfterOutput(std::visit(command::Overloaded{
                         [&](const GenerateRequest& request) { return Generate(request, out, err); },
-                        [&](const CheckRequest&) {
-                          err << "error: check is not part of this build yet\n";
-                          return static_cast<int>(kInvalidInput);
-                        },
+                        [&](const CheckRequest& request) { return RunCheckCommand(request, out, err); },
                         [&](const ListRequest&) {
                           PrintCatalogue(out);
                           return static_cast<int>(kGenerated);

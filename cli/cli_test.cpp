@@ -1,11 +1,14 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <map>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
 #include "platform/program.h"
+#include "platform/registry.h"
 #include "support/cli_support.h"
 #include "version.h"
 
@@ -317,6 +320,44 @@ TEST(Cli, ListsTheCatalogueAndAnswersHelpAndVersion) {
   const CliResult version = RunCliWith({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "quillfern-cli " QUILLFERN_VERSION "\n");
+}
+
+// check in this process: where there is no Windows registry it says so in
+// one line; where there is one (Wine's, in the Windows build), an add-in no
+// one registered does not load, as text and as JSON. (Registered add-ins,
+// each broken one way: the compile test's check rows.)
+TEST(Cli, ChecksAnAddinOrSaysWhyItCannot) {
+  const std::vector<std::string> args{"check", "-a", "word", "--prog-id", "Quillfern.NeverRegistered"};
+  const CliResult text = RunCliWith(args);
+  if (!platform::RegistryAvailable()) {
+    EXPECT_EQ(text.status, 2);
+    EXPECT_EQ(text.out, "");
+    EXPECT_EQ(std::count(text.err.begin(), text.err.end(), '\n'), 1) << text.err;
+    EXPECT_NE(text.err.find("Windows registry"), std::string::npos) << text.err;
+    return;
+  }
+  EXPECT_EQ(text.status, 1);
+  EXPECT_EQ(text.out.substr(0, text.out.find('\n')), "Word: Quillfern.NeverRegistered does not load: it is not registered");
+  std::vector<std::string> asJson = args;
+  asJson.push_back("--json");
+  const CliResult json = RunCliWith(asJson);
+  EXPECT_EQ(json.status, 1);
+  for (const char* piece : {"\"progId\": \"Quillfern.NeverRegistered\"", "\"problem\": \"not-registered\"",
+                           "\"loads\": false", "\"allCanLoad\": false"})
+    EXPECT_NE(json.out.find(piece), std::string::npos) << piece << " in " << json.out;
+  const CliResult byClass = RunCliWith({"check", "-a", "Excel", "-c", "NeverRegistered1"});
+  EXPECT_EQ(byClass.out.substr(0, byClass.out.find(':', 7)), "Excel: AddinLib.NeverRegistered1 does not load");
+}
+
+TEST(Cli, RefusesCheckArgumentsItDoesNotTake) {
+  const std::vector<std::vector<std::string>> cases{
+      {"check", "-a", "Visio"}, {"check", "-c", "A", "--prog-id", "B"}, {"check", "--force"}, {"check", "extra"}};
+  for (const auto& args : cases) {
+    const CliResult result = RunCliWith(args);
+    EXPECT_EQ(result.status, 2) << args.back();
+    EXPECT_EQ(result.out, "") << args.back();
+    EXPECT_EQ(result.err.rfind("error: ", 0), 0u) << result.err;
+  }
 }
 
 }  // namespace
