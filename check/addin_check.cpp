@@ -62,12 +62,12 @@ std::string FileNameOf(const std::string& path) {
 
 ByteReader FileReader(const std::string& path, std::error_code& error) {
   return [path, &error](std::uint64_t offset, std::size_t size) -> std::optional<std::string> {
-    std::string bytes;
-    if (const std::error_code e = platform::ReadFileRange(path, offset, size, bytes)) {
-      error = e;
+    platform::FileRange range = platform::ReadFileRange(path, offset, size);
+    if (range.error) {
+      error = range.error;
       return std::nullopt;
     }
-    return bytes;
+    return std::move(range.bytes);
   };
 }
 

@@ -84,11 +84,15 @@ struct Entry {
 };
 Entry ReadEntry(const std::string& path);
 
-// Up to Size bytes of the file at Path from byte Offset on, into Bytes:
-// fewer when the file ends sooner, none from at or past its end. The
-// system's error when the file cannot be opened or read; the file is only
+// Up to Size bytes of the file at Path from byte Offset on: fewer when the
+// file ends sooner, none from at or past its end; and the system's error
+// (with no bytes) when the file cannot be opened or read. The file is only
 // read, and shared with its other readers and writers.
-std::error_code ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t size, std::string& bytes);
+struct FileRange {
+  std::string bytes;
+  std::error_code error;
+};
+FileRange ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t size);
 
 // True when two paths are the same text apart from letter case as Windows
 // compares file names: each UTF-16 unit upper-cased by the system's table

@@ -139,14 +139,14 @@ TEST(ReadFileRange, GivesWhatTheFileHoldsThereAndNoMore) {
   const Case cases[] = {{0, 2, "MZ"}, {2, 3, std::string("\0\x01t", 3)}, {4, 100, "tail"},
                         {8, 4, ""},   {9, 4, ""},                          {~std::uint64_t{0} >> 1, 4, ""}};
   for (const Case& c : cases) {
-    std::string bytes = "left over";
-    EXPECT_FALSE(ReadFileRange(file, c.offset, c.size, bytes)) << c.offset;
-    EXPECT_EQ(bytes, c.expected) << c.offset << "+" << c.size;
+    const FileRange range = ReadFileRange(file, c.offset, c.size);
+    EXPECT_FALSE(range.error) << c.offset;
+    EXPECT_EQ(range.bytes, c.expected) << c.offset << "+" << c.size;
   }
-  std::string bytes;
-  EXPECT_TRUE(ReadFileRange(dir / "missing", 0, 4, bytes));
-  EXPECT_TRUE(ReadFileRange(dir.str(), 0, 4, bytes)) << "a folder";
-  EXPECT_EQ(bytes, "");
+  EXPECT_TRUE(ReadFileRange(dir / "missing", 0, 4).error);
+  const FileRange folder = ReadFileRange(dir.str(), 0, 4);
+  EXPECT_TRUE(folder.error) << "a folder";
+  EXPECT_EQ(folder.bytes, "");
 }
 
 // Letter case in ASCII on every system; beyond it, Windows' own table

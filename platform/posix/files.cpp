@@ -144,7 +144,9 @@ Entry ReadEntry(const std::string& path) {
   return entry;
 }
 
-std::error_code ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t size, std::string& bytes) {
+namespace {
+
+std::error_code ReadRange(const std::string& path, std::uint64_t offset, std::size_t size, std::string& bytes) {
   bytes.clear();
   // Never a pipe or a device: opening one could wait, reading it could not end.
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
@@ -171,6 +173,14 @@ std::error_code ReadFileRange(const std::string& path, std::uint64_t offset, std
   }
   bytes.resize(filled);
   return {};
+}
+
+}  // namespace
+
+FileRange ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t size) {
+  FileRange range;
+  range.error = ReadRange(path, offset, size, range.bytes);
+  return range;
 }
 
 bool SamePathIgnoringCase(std::string_view a, std::string_view b) { return SameIgnoringAsciiCase(a, b); }

@@ -191,7 +191,9 @@ Entry ReadEntry(const std::string& path) {
   return entry;
 }
 
-std::error_code ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t size, std::string& bytes) {
+namespace {
+
+std::error_code ReadRange(const std::string& path, std::uint64_t offset, std::size_t size, std::string& bytes) {
   bytes.clear();
   ScopedFile file(::CreateFileW(Utf16FromUtf8(path).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -220,6 +222,14 @@ std::error_code ReadFileRange(const std::string& path, std::uint64_t offset, std
   }
   bytes.resize(filled);
   return {};
+}
+
+}  // namespace
+
+FileRange ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t size) {
+  FileRange range;
+  range.error = ReadRange(path, offset, size, range.bytes);
+  return range;
 }
 
 bool SamePathIgnoringCase(std::string_view a, std::string_view b) {
