@@ -535,6 +535,19 @@ bool LoadsAtStartup(std::uint32_t loadBehavior) { return (loadBehavior & 3) == 3
 bool LoadsOnDemand(std::uint32_t loadBehavior) { return (loadBehavior & 9) == 9; }
 bool LoadsTheFirstTime(std::uint32_t loadBehavior) { return (loadBehavior & 16) != 0; }
 
+std::string OfficeRelease(const std::string& versionKey) {
+  // The catalogue's own versions by their rows, then the later releases a
+  // machine may hold besides.
+  const std::pair<const char*, catalogue::VersionRow> catalogued[] = {{"9.0", 0}, {"10.0", 1}};
+  for (const auto& [key, row] : catalogued)
+    if (versionKey == key) return std::string(catalogue::Version(row).VersionName);
+  const std::pair<const char*, const char*> later[] = {{"11.0", "2003"}, {"12.0", "2007"}, {"14.0", "2010"},
+                                                       {"15.0", "2013"}, {"16.0", "2016 and later"}};
+  for (const auto& [key, name] : later)
+    if (versionKey == key) return name;
+  return {};
+}
+
 std::string AddinsKey(catalogue::AppRow app) {
   return std::string(kOfficeKey) + "\\" + std::string(AppName(app)) + "\\Addins";
 }

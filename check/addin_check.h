@@ -147,4 +147,9 @@ bool LoadsTheFirstTime(std::uint32_t loadBehavior);  // 16
 // The key of a host's add-ins ("Software\Microsoft\Office\Word\Addins").
 std::string AddinsKey(catalogue::AppRow app);
 
+// The Office release of a version key under Software\Microsoft\Office
+// ("10.0" is the release the catalogue calls 2002/XP); empty for a key
+// this program does not know.
+std::string OfficeRelease(const std::string& versionKey);
+
 }  // namespace quillfern::check

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "check/addin_check.h"
 #include "check/registry_text.h"
 
 namespace quillfern::check {
@@ -114,6 +115,15 @@ TEST(RegistryText, ReadsStringsAndNumbersByTheirTypes) {
   EXPECT_EQ(DwordOf(value(platform::kRegBinary, U32(3))), std::nullopt);
   EXPECT_EQ(TypeName(platform::kRegSz), "REG_SZ");
   EXPECT_EQ(TypeName(99), "type 99");
+}
+
+// The version keys of Office's lists and policies name the release they
+// belong to; an unknown one is shown as it stands.
+TEST(OfficeRelease, NamesTheReleaseOfEachVersionKey) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"9.0", "2000"},  {"10.0", "2002/XP"}, {"11.0", "2003"}, {"12.0", "2007"},
+      {"14.0", "2010"}, {"15.0", "2013"},    {"16.0", "2016 and later"}, {"13.0", ""}, {"10", ""}};
+  for (const auto& [key, release] : cases) EXPECT_EQ(OfficeRelease(key), release) << key;
 }
 
 }  // namespace

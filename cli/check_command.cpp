@@ -1,6 +1,7 @@
 #include "cli/check_command.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,15 +52,17 @@ std::string PlatformFor(std::uint16_t machine) {
 
 // Office's name for one of its version keys.
 std::string OfficeVersion(const std::string& key) {
-  struct Version {
-    const char* key;
-    const char* name;
-  };
-  static const Version versions[] = {{"9.0", "2000"},  {"10.0", "2002/XP"}, {"11.0", "2003"}, {"12.0", "2007"},
-                                     {"14.0", "2010"}, {"15.0", "2013"},    {"16.0", "2016 and later"}};
-  for (const Version& v : versions)
-    if (key == v.key) return "Office " + std::string(v.name) + " (" + key + ")";
-  return "Office " + key;
+  const std::string release = check::OfficeRelease(key);
+  return release.empty() ? "Office " + key : "Office " + release + " (" + key + ")";
+}
+
+// "Office 2000 and 2002/XP": the releases the catalogue writes projects for.
+std::string CatalogueReleases() {
+  std::string names;
+  for (std::size_t v = 0; v < catalogue::OfficeVersions.size(); ++v)
+    names += (v == 0 ? "" : v + 1 == catalogue::OfficeVersions.size() ? " and " : ", ") +
+             std::string(catalogue::OfficeVersions[v].VersionName);
+  return "Office " + names;
 }
 
 std::string AppName(const AddinReport& r) {
@@ -124,22 +127,23 @@ struct Words {
   std::string reason, text, advice;
 };
 
-Words Describe(const Problem& p, const AddinReport& r) {
+// The words for a finding about the add-in key and its load behaviour.
+std::optional<Words> DescribeRegistration(const Problem& p, const AddinReport& r) {
   const std::string app = AppName(r), where = p.place ? WhereText(*p.place) : std::string();
   switch (p.kind) {
     case Kind::NotRegistered:
-      return {"it is not registered",
+      return Words{"it is not registered",
               r.app ? "No add-in key for it under HKCU or HKLM\\" + check::AddinsKey(*r.app) + ", in either view."
                     : "No Office application has an add-in key for it, under HKCU or HKLM, in either view.",
               RunInstall(r) + " (it registers the class and writes the add-in key)."};
     case Kind::LoadBehaviorMissing:
-      return {"it has no LoadBehavior", where + " has no LoadBehavior value: Office has no load behaviour to go by.",
+      return Words{"it has no LoadBehavior", where + " has no LoadBehavior value: Office has no load behaviour to go by.",
               SetLoadBehavior(*p.place, 3) + "\n(3: load it at every start), or " + RunInstall(r) + "."};
     case Kind::LoadBehaviorNotDword: {
       const std::string shown = p.data.empty() ? "" : " \"" + p.data + "\"";
       const bool number = !p.data.empty() && p.data.find_first_not_of("0123456789") == std::string::npos &&
                           p.data.size() < 10;
-      return {"its LoadBehavior is no REG_DWORD",
+      return Words{"its LoadBehavior is no REG_DWORD",
               where + " has LoadBehavior as " + check::TypeName(p.type) + shown +
                   ": Office reads it only as a REG_DWORD.",
               SetLoadBehavior(*p.place, number ? static_cast<std::uint32_t>(std::stoul(p.data)) : 3)};
@@ -151,141 +155,180 @@ Words Describe(const Problem& p, const AddinReport& r) {
       if (failed)
         text += " It is also what Office writes back when loading it failed (" + std::to_string(n | 1) + " became " +
                 std::to_string(n) + "): its DLL could not be loaded, or OnConnection raised an exception.";
-      return {"its LoadBehavior is " + std::to_string(n) + ", with which " + app + " does not load it", text,
+      return Words{"its LoadBehavior is " + std::to_string(n) + ", with which " + app + " does not load it", text,
               (failed ? "Mend the cause (the other problems here, or the exception in OnConnection), then connect it "
                         "again in the COM Add-Ins dialog, or:\n" + SetLoadBehavior(*p.place, n | 1)
                       : "To load it at every start, tick it in the COM Add-Ins dialog, or:\n" +
                             SetLoadBehavior(*p.place, 3))};
     }
     case Kind::DemandLoad:
-      return {"", "LoadBehavior " + std::to_string(*p.number) + ": it is " + LoadBehaviorMeaning(*p.number) +
+      return Words{"", "LoadBehavior " + std::to_string(*p.number) + ": it is " + LoadBehaviorMeaning(*p.number) +
                       ", when something asks for it, such as a toolbar button that names it; a generated add-in adds "
                       "none.",
               "To load it at every start:\n" + SetLoadBehavior(*p.place, 3)};
     case Kind::NotListedByOldOffice:
-      return {"", "It is registered under HKLM only: Office 2000 and 2002/XP load it but do not list it in their COM "
-                  "Add-Ins dialog.",
+      return Words{"", "It is registered under HKLM only: " + CatalogueReleases() +
+                      " load it but do not list it in their COM Add-Ins dialog.",
               ""};
+    default: return std::nullopt;
+  }
+}
+
+// The words for a finding about the class.
+std::optional<Words> DescribeClass(const Problem& p, const AddinReport& r) {
+  const std::string app = AppName(r), where = p.place ? WhereText(*p.place) : std::string();
+  switch (p.kind) {
     case Kind::ClassNotRegistered:
-      return {"its class is not registered",
+      return Words{"its class is not registered",
               p.data.empty() ? r.progId + " has no class identifier under HKCU or HKLM\\Software\\Classes."
                              : "The class " + p.data + " of " + r.progId +
                                    " has no InprocServer32 key under HKCU or HKLM\\Software\\Classes, in either view.",
               RunInstall(r) + "."};
     case Kind::ServerPathMissing:
-      return {"its class names no DLL", where + " holds no DLL path.", RunInstall(r) + "."};
+      return Words{"its class names no DLL", where + " holds no DLL path.", RunInstall(r) + "."};
     case Kind::ClassForThisUserOnly:
-      return {"", "Its class is registered in " + where +
+      return Words{"", "Its class is registered in " + where +
                       ", for this user only, while the add-in key is for every user: other users cannot load it.",
               RunInstall(r) + " to register the class for the whole computer."};
     case Kind::OtherBitness: {
       const std::string host = p.hostMachine ? MachineText(*p.hostMachine) : "of the other bitness";
       if (p.machine && p.hostMachine && *p.machine != *p.hostMachine)
-        return {"it is a " + Bits(*p.machine) + " DLL for a " + Bits(*p.hostMachine) + " " + app,
+        return Words{"it is a " + Bits(*p.machine) + " DLL for a " + Bits(*p.hostMachine) + " " + app,
                 p.path + " is built for " + MachineText(*p.machine) + ", " + app + " for " + host +
                     ": Office loads only a DLL of its own bitness." +
                     (p.place ? " It is registered in " + where + "." : std::string()),
                 "Build it for " + PlatformFor(*p.hostMachine) + " (in Delphi XE2 and later, add that target platform "
                 "in the Project Manager), then run Install.bat from an elevated prompt in the folder it is built into."};
-      return {"it is registered in the other bitness's view",
+      return Words{"it is registered in the other bitness's view",
               "It is registered in " + where + ", which a " + app + " " + host + " does not read.",
               RunInstall(r) + ": from a 64-bit prompt it hands a 32-bit DLL to the 32-bit regsvr32, which registers "
               "it where Office of that bitness looks."};
     }
+    default: return std::nullopt;
+  }
+}
+
+// The words for a finding about the DLL and the host.
+std::optional<Words> DescribeDll(const Problem& p, const AddinReport& r) {
+  const std::string app = AppName(r), where = p.place ? WhereText(*p.place) : std::string();
+  switch (p.kind) {
     case Kind::DllMissing:
-      return {"its DLL is missing", "No file at " + p.path + ", the DLL its class names.",
+      return Words{"its DLL is missing", "No file at " + p.path + ", the DLL its class names.",
               "Build the project again, or, if the DLL was moved, run Install.bat from an elevated prompt in the "
               "folder it is in now."};
     case Kind::DllUnreadable:
-      return {"", p.path + " could not be read" + (p.error ? ": " + platform::ErrorText(p.error) : std::string()) + ".",
+      return Words{"", p.path + " could not be read" + (p.error ? ": " + platform::ErrorText(p.error) : std::string()) + ".",
               "Check that the account running " + app + " may read it."};
     case Kind::NotADll:
-      return {"its DLL is no DLL",
+      return Words{"its DLL is no DLL",
               p.path + (p.peProblem ? " is no Windows DLL: " + PeProblemText(*p.peProblem) + "."
                                     : " is a program, not a DLL."),
               "Build the project again and " + RunInstall(r) + "."};
     case Kind::NoClassFactoryExport:
-      return {"its DLL does not export DllGetClassObject",
+      return Words{"its DLL does not export DllGetClassObject",
               p.path + " does not export DllGetClassObject, which COM calls to create the add-in.",
               "Keep DllGetClassObject in the exports clause of the project source and build it again."};
     case Kind::MissingRegistrationExports: {
       std::string names;
       for (const std::string& n : p.names) names += (names.empty() ? "" : ", ") + n;
-      return {"", p.path + " does not export " + names + ", which regsvr32 calls to register and unregister it.",
+      return Words{"", p.path + " does not export " + names + ", which regsvr32 calls to register and unregister it.",
               "Keep them in the exports clause of the project source and build it again."};
     }
     case Kind::ExportsUnreadable:
-      return {"", "The export names of " + p.path + " could not be read, so whether it exports DllGetClassObject is "
+      return Words{"", "The export names of " + p.path + " could not be read, so whether it exports DllGetClassObject is "
                   "unknown.",
               ""};
     case Kind::HostNotFound:
-      return {"", (p.path.empty() ? "No " + app + " is registered under HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths"
+      return Words{"", (p.path.empty() ? "No " + app + " is registered under HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths"
                                   : "The header of " + p.path + " could not be read (" +
                                         PeProblemText(p.peProblem.value_or(check::PeProblem::ReadFailed)) + ")") +
                       ": checked as for a " + ViewName(r.host.view) + " " + app + ", the bitness it is registered for.",
               ""};
+    default: return std::nullopt;
+  }
+}
+
+// The words for a finding about Office's own lists.
+std::optional<Words> DescribeOfficeLists(const Problem& p, const AddinReport& r) {
+  const std::string app = AppName(r), where = p.place ? WhereText(*p.place) : std::string();
+  switch (p.kind) {
     case Kind::HardDisabled:
-      return {OfficeVersion(p.versionKey) + " has disabled it",
+      return Words{OfficeVersion(p.versionKey) + " has disabled it",
               OfficeVersion(p.versionKey) + " lists it among its disabled items: the value " + p.value + " of " +
                   where + " names " + p.data + ".",
-              "Enable it under Disabled Items (Help | About in Office 2002/XP and 2003; File | Options | Add-ins, "
-              "Manage: Disabled Items, from 2007 on), or delete the entry:\n" + DeleteValue(*p.place, p.value)};
+              "Enable it under Disabled Items (Help | About in Office " + check::OfficeRelease("10.0") + " and " +
+                  check::OfficeRelease("11.0") + "; File | Options | Add-ins, Manage: Disabled Items, from " +
+                  check::OfficeRelease("12.0") + " on), or delete the entry:\n" + DeleteValue(*p.place, p.value)};
     case Kind::UnreadableDisabledItem:
-      return {"", "The disabled item " + p.value + " of " + where + " " +
+      return Words{"", "The disabled item " + p.value + " of " + where + " " +
                       ItemProblemText(p.itemProblem.value_or(check::DisabledItemProblem::TooShort)) +
                       ", so the check cannot tell whether it names this add-in.",
               "If " + app + " keeps it disabled, look under Disabled Items."};
     case Kind::InCrashingList:
-      return {"", OfficeVersion(p.versionKey) + " noted that it was loading when " + app + " crashed (" + where +
+      return Words{"", OfficeVersion(p.versionKey) + " noted that it was loading when " + app + " crashed (" + where +
                       ", value " + p.value + "); Office may disable it at the next start.",
               "Once the crash is mended:\n" + DeleteValue(*p.place, p.value)};
     case Kind::NeverDisabled:
-      return {"", OfficeVersion(p.versionKey) + " is told never to disable it for being slow (" + where + ").", ""};
+      return Words{"", OfficeVersion(p.versionKey) + " is told never to disable it for being slow (" + where + ").", ""};
+    default: return std::nullopt;
+  }
+}
+
+// The words for a finding about the group policies and the registry itself.
+std::optional<Words> DescribePolicies(const Problem& p, const AddinReport& r) {
+  const std::string app = AppName(r), where = p.place ? WhereText(*p.place) : std::string();
+  switch (p.kind) {
     case Kind::PolicyBlocked:
-      return {"a group policy blocks it",
+      return Words{"a group policy blocks it",
               "The policy \"List of managed add-ins\" of " + OfficeVersion(p.versionKey) + " sets it to 0, always "
               "disabled (" + where + ", value " + p.value + ").",
               "Ask whoever manages this computer's policies to set it to 1 (always enabled) or 2 (the user decides); "
               "on a computer that no domain manages:\n" + DeleteValue(*p.place, p.value)};
     case Kind::PolicyAlwaysEnabled:
-      return {"", "The policy \"List of managed add-ins\" of " + OfficeVersion(p.versionKey) +
+      return Words{"", "The policy \"List of managed add-ins\" of " + OfficeVersion(p.versionKey) +
                       " keeps it always enabled (" + where + ").",
               ""};
     case Kind::PolicyUserDecides:
-      return {"", "The policy \"List of managed add-ins\" of " + OfficeVersion(p.versionKey) +
+      return Words{"", "The policy \"List of managed add-ins\" of " + OfficeVersion(p.versionKey) +
                       " leaves it to the user (" + where + ").",
               ""};
     case Kind::PolicyValueUnknown:
-      return {"", "The policy \"List of managed add-ins\" of " + OfficeVersion(p.versionKey) + " gives it \"" +
+      return Words{"", "The policy \"List of managed add-ins\" of " + OfficeVersion(p.versionKey) + " gives it \"" +
                       p.data + "\" (" + where + "), which is none of 0, 1 and 2.",
               ""};
     case Kind::UnmanagedBlocked:
-      return {"a group policy blocks every add-in not on its list",
+      return Words{"a group policy blocks every add-in not on its list",
               "The policy \"Block all unmanaged add-ins\" of " + OfficeVersion(p.versionKey) + " is on (" + where +
                   ", RestrictToList) and " + r.progId + " is not on the \"List of managed add-ins\".",
               "Ask whoever manages this computer's policies to add " + r.progId + " to that list with 1 or 2."};
     case Kind::SignatureRequired:
-      return {"a policy requires signed add-ins and its DLL is not signed",
+      return Words{"a policy requires signed add-ins and its DLL is not signed",
               "The policy \"Require that application add-ins are signed by Trusted Publisher\" of " +
                   OfficeVersion(p.versionKey) + " is on (" + where + ", RequireAddinSig) and " + p.path +
                   " carries no signature.",
               "Sign the DLL with a code-signing certificate whose publisher is among the Trusted Publishers "
               "(signtool sign /fd SHA256 /a \"" + p.path + "\"), or ask whoever manages the policies to turn it off."};
     case Kind::SignedPublisherUnchecked:
-      return {"", "The policy \"Require that application add-ins are signed by Trusted Publisher\" of " +
+      return Words{"", "The policy \"Require that application add-ins are signed by Trusted Publisher\" of " +
                       OfficeVersion(p.versionKey) + " is on (" + where + "); " + p.path +
                       " is signed, but whether its publisher is trusted is not checked here.",
               ""};
     case Kind::AllAddinsDisabled:
-      return {"", where + " has DisableAllAddins set. It is commonly read as the Trust Center setting \"Disable all "
+      return Words{"", where + " has DisableAllAddins set. It is commonly read as the Trust Center setting \"Disable all "
                   "application add-ins\"; Microsoft's documentation of the policies does not confirm the name, so the "
                   "check cannot be sure that it stops this add-in.",
               "If it does: ask whoever manages the policies to turn it off, or:\n" + DeleteValue(*p.place, p.value)};
     case Kind::RegistryUnreadable:
-      return {"", where + (p.value.empty() ? "" : ", value " + p.value) + ", could not be read: " +
+      return Words{"", where + (p.value.empty() ? "" : ", value " + p.value) + ", could not be read: " +
                       platform::ErrorText(p.error) + ".",
               ""};
+    default: return std::nullopt;
   }
+}
+
+Words Describe(const Problem& p, const AddinReport& r) {
+  for (const auto describe : {DescribeRegistration, DescribeClass, DescribeDll, DescribeOfficeLists, DescribePolicies})
+    if (const std::optional<Words> words = describe(p, r)) return *words;
   return {"", check::KindId(p.kind), ""};
 }
 
