@@ -1,28 +1,8 @@
 #include "check/registry_text.h"
 
+#include "platform/utf8.h"
+
 namespace quillfern::check {
-
-namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-}  // namespace
 
 std::string Utf8FromUtf16Le(std::string_view bytes) {
   std::string out;
@@ -33,12 +13,12 @@ std::string Utf8FromUtf16Le(std::string_view bytes) {
   for (std::size_t i = 0; i < units; ++i) {
     const char32_t u = unit(i);
     if (u >= 0xD800 && u < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) < 0xE000) {
-      AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+      platform::AppendUtf8(0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00), out);
       ++i;
     } else if (u >= 0xD800 && u < 0xE000) {
-      AppendUtf8(out, 0xFFFD);
+      platform::AppendUtf8(0xFFFD, out);
     } else {
-      AppendUtf8(out, u);
+      platform::AppendUtf8(u, out);
     }
   }
   return out;

@@ -50,28 +50,22 @@ RegistryListing ListRegistryKey(RegistryHive hive, RegistryView view, const std:
   // The longest names without their terminator; a name added meanwhile may
   // be longer, and is then skipped rather than read cut short.
   std::vector<wchar_t> name(std::max(longestSubkey, longestValue) + 2);
-  for (DWORD i = 0;; ++i) {
-    DWORD length = static_cast<DWORD>(name.size());
-    const LONG code = ::RegEnumKeyExW(key.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
-    if (code == ERROR_NO_MORE_ITEMS) break;
-    if (code == ERROR_MORE_DATA) continue;
-    if (code != ERROR_SUCCESS) {
-      listing.error = SystemError(code);
-      return listing;
+  // Subkeys and values are listed alike: the two calls take the same first
+  // four arguments, and this needs none of the rest.
+  const auto list = [&](auto enumerate, std::vector<std::string>& names) {
+    for (DWORD i = 0;; ++i) {
+      DWORD length = static_cast<DWORD>(name.size());
+      const LONG code = enumerate(key.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+      if (code == ERROR_NO_MORE_ITEMS) return true;
+      if (code == ERROR_MORE_DATA) continue;
+      if (code != ERROR_SUCCESS) {
+        listing.error = SystemError(code);
+        return false;
+      }
+      names.push_back(Utf8FromUtf16(std::wstring_view(name.data(), length)));
     }
-    listing.subkeys.push_back(Utf8FromUtf16(std::wstring_view(name.data(), length)));
-  }
-  for (DWORD i = 0;; ++i) {
-    DWORD length = static_cast<DWORD>(name.size());
-    const LONG code = ::RegEnumValueW(key.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
-    if (code == ERROR_NO_MORE_ITEMS) break;
-    if (code == ERROR_MORE_DATA) continue;
-    if (code != ERROR_SUCCESS) {
-      listing.error = SystemError(code);
-      return listing;
-    }
-    listing.values.push_back(Utf8FromUtf16(std::wstring_view(name.data(), length)));
-  }
+  };
+  if (list(::RegEnumKeyExW, listing.subkeys)) list(::RegEnumValueW, listing.values);
   return listing;
 }
 
