@@ -145,29 +145,24 @@ Entry ReadEntry(const std::string& path) {
 }
 
 FileRange ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t size) {
-  FileRange range;
-  std::string& bytes = range.bytes;
-  const auto failed = [&](std::error_code error) {
-    bytes.clear();
-    range.error = error;
-    return range;
-  };
   // Never a pipe or a device: opening one could wait, reading it could not end.
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-  if (!fd) return failed(LastError());
+  if (!fd) return {{}, LastError()};
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) return failed(LastError());
-  if (!S_ISREG(info.st_mode)) return failed(std::make_error_code(std::errc::invalid_argument));
+  if (::fstat(fd.get(), &info) != 0) return {{}, LastError()};
+  if (!S_ISREG(info.st_mode)) return {{}, std::make_error_code(std::errc::invalid_argument)};
   // Nothing is asked of the file, or allocated, past its end.
   const auto length = static_cast<std::uint64_t>(info.st_size);
-  if (offset >= length) return range;
+  if (offset >= length) return {};
   size = static_cast<std::size_t>(std::min<std::uint64_t>(size, length - offset));
+  FileRange range;
+  std::string& bytes = range.bytes;
   bytes.resize(size);
   std::size_t filled = 0;
   while (filled < size) {
     const ssize_t n = ::pread(fd.get(), bytes.data() + filled, size - filled, static_cast<off_t>(offset + filled));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return failed(LastError());
+    if (n < 0) return {{}, LastError()};
     if (n == 0) break;
     filled += static_cast<std::size_t>(n);
   }

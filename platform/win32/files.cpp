@@ -192,32 +192,27 @@ Entry ReadEntry(const std::string& path) {
 }
 
 FileRange ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t size) {
-  FileRange range;
-  std::string& bytes = range.bytes;
-  const auto failed = [&](std::error_code error) {
-    bytes.clear();
-    range.error = error;
-    return range;
-  };
   ScopedFile file(::CreateFileW(Utf16FromUtf8(path).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return failed(LastError());
-  if (::GetFileType(file.get()) != FILE_TYPE_DISK) return failed(SystemError(ERROR_INVALID_FUNCTION));
+  if (!file) return {{}, LastError()};
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK) return {{}, SystemError(ERROR_INVALID_FUNCTION)};
   // Nothing is asked of the file, or allocated, past its end.
   LARGE_INTEGER length;
-  if (!::GetFileSizeEx(file.get(), &length)) return failed(LastError());
-  if (offset >= static_cast<std::uint64_t>(length.QuadPart)) return range;
+  if (!::GetFileSizeEx(file.get(), &length)) return {{}, LastError()};
+  if (offset >= static_cast<std::uint64_t>(length.QuadPart)) return {};
   size = static_cast<std::size_t>(std::min<std::uint64_t>(size, static_cast<std::uint64_t>(length.QuadPart) - offset));
   LARGE_INTEGER at;
   at.QuadPart = static_cast<LONGLONG>(offset);
-  if (!::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return failed(LastError());
+  if (!::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return {{}, LastError()};
+  FileRange range;
+  std::string& bytes = range.bytes;
   bytes.resize(size);
   std::size_t filled = 0;
   while (filled < size) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - filled, 1 << 20));
     DWORD n = 0;
-    if (!::ReadFile(file.get(), bytes.data() + filled, chunk, &n, nullptr)) return failed(LastError());
+    if (!::ReadFile(file.get(), bytes.data() + filled, chunk, &n, nullptr)) return {{}, LastError()};
     if (n == 0) break;
     filled += n;
   }
