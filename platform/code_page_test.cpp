@@ -86,7 +86,6 @@ TEST(CodePage, RefusesMalformedUtf8EvenAfterAnUnwritableCharacter) {
       "a\x80z",            // a stray continuation byte
       "\xC0\xAF",          // "/" in an overlong form
       "\xE0\x80\xAF",      // the same in three bytes
-      "\xED\xA0\x80",      // a surrogate
       "\xF4\x90\x80\x80",  // above U+10FFFF
       "ab\xE2\x82",        // cut short at the end
       "\xC3z",             // a continuation byte missing in the middle
@@ -101,6 +100,33 @@ TEST(CodePage, RefusesMalformedUtf8EvenAfterAnUnwritableCharacter) {
       EXPECT_EQ(c.bytes, "") << codePage << ' ' << Visible(text);
     }
   }
+}
+
+// Text from Windows keeps a lone surrogate in the three bytes WTF-8 gives
+// it; the first malformed piece decides what the text is called.
+TEST(CodePage, NamesALoneSurrogateByItsCodeUnitWhenItIsTheFirstMalformedPiece) {
+  const struct {
+    std::string text;
+    Result result;
+    char32_t unit;
+  } cases[] = {
+      {"\xED\xA0\x80", Result::LoneSurrogate, 0xD800},
+      {"sur\xED\xBF\xBFx", Result::LoneSurrogate, 0xDFFF},
+      {"\xED\xA0\x80\xED\xB0\x80", Result::LoneSurrogate, 0xD800},  // a pair in CESU-8 is two halves
+      {"\u03a9\xED\xB0\x80", Result::LoneSurrogate, 0xDC00},           // outranks the unwritable character
+      {"\xFF\xED\xA0\x80", Result::NotUtf8, 0},
+      {"\xED\xA0", Result::NotUtf8, 0},  // cut short
+  };
+  for (const unsigned codePage : {1252u, 932u, 65001u}) {
+    for (const auto& [text, result, unit] : cases) {
+      const Conversion c = ToCodePage(text, codePage);
+      EXPECT_EQ(c.result, result) << codePage << ' ' << Visible(text);
+      if (result == Result::LoneSurrogate) {
+        EXPECT_EQ(c.character, unit) << codePage << ' ' << Visible(text);
+      }
+    }
+  }
+  EXPECT_EQ(ToCodePage("\xED\x9F\xBF", 65001).result, Result::Exact) << "U+D7FF is a character";
 }
 
 TEST(CodePage, ConvertsLongTextsWholeWhereverACharacterCrossesAMebibyte) {

@@ -1,6 +1,21 @@
 #include "platform/utf8.h"
 
+#include <optional>
+
 namespace quillfern::platform {
+
+namespace {
+
+// The code unit of a surrogate written as WTF-8 writes it (ED A0-BF 80-BF)
+// at At; nothing for any other bytes.
+std::optional<char32_t> SurrogateAt(std::string_view text, std::size_t at) {
+  if (text.size() - at < 3) return std::nullopt;
+  const auto second = static_cast<unsigned char>(text[at + 1]), third = static_cast<unsigned char>(text[at + 2]);
+  if (second < 0xA0 || second > 0xBF || third < 0x80 || third > 0xBF) return std::nullopt;
+  return char32_t{0xD000} | (char32_t{second} & 0x3F) << 6 | (char32_t{third} & 0x3F);
+}
+
+}  // namespace
 
 Decoded DecodeUtf8(std::string_view text, std::size_t at) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
@@ -15,7 +30,10 @@ Decoded DecodeUtf8(std::string_view text, std::size_t at) {
   } else if (first >= 0xE0 && first <= 0xEF) {
     length = 3, value = first & 0x0F;
     if (first == 0xE0) low = 0xA0;
-    if (first == 0xED) high = 0x9F;
+    if (first == 0xED) {
+      if (const auto unit = SurrogateAt(text, at)) return {*unit, 3, false, true};
+      high = 0x9F;
+    }
   } else if (first >= 0xF0 && first <= 0xF4) {
     length = 4, value = first & 0x07;
     if (first == 0xF0) low = 0x90;

@@ -12,11 +12,16 @@ namespace quillfern::platform {
 // malformed sequence (a stray or missing continuation byte, an overlong
 // form, a surrogate, a value above U+10FFFF) gives ok = false and the length
 // of its longest well-formed beginning (at least 1), which is what a reader
-// skips.
+// skips. The one exception is a lone UTF-16 surrogate in the three bytes
+// that WTF-8 gives it (ED A0-BF 80-BF), which is how text from Windows that
+// holds one arrives: ok = false, loneSurrogate, the code unit as Character
+// and all three bytes as Length, so that a refusal can name the unit the
+// user gave.
 struct Decoded {
   char32_t character;
   std::size_t length;
   bool ok;
+  bool loneSurrogate = false;
 };
 
 // The character that starts at byte At (< Text.size()) of Text.

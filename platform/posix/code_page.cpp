@@ -69,6 +69,7 @@ Conversion ToCodePage(std::string_view utf8, unsigned codePage) {
   // as on Windows, which decodes the whole text before converting any of it.
   for (std::size_t at = 0; at < utf8.size();) {
     const Decoded d = DecodeUtf8(utf8, at);
+    if (!d.ok && d.loneSurrogate) return {Conversion::Result::LoneSurrogate, {}, d.character};
     if (!d.ok) return {Conversion::Result::NotUtf8, {}, 0};
     if (keepUtf8) {
       conversion.bytes.append(utf8, at, d.length);

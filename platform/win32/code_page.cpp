@@ -1,6 +1,7 @@
 // Code page conversion on Win32: the system's own converters, told never
 // to fall back on a best-fit look-alike or the default character.
 #include "platform/code_page.h"
+#include "platform/utf8.h"
 #include "platform/win32/utf16.h"
 
 #include <windows.h>
@@ -95,9 +96,41 @@ bool AppendPiece(std::wstring_view wide, unsigned codePage, std::string& out, ch
   return true;
 }
 
+// What is wrong with Utf8, which the system's converter refused: its first
+// malformed piece, named as a lone surrogate when it is one.
+Conversion Malformed(std::string_view utf8) {
+  for (std::size_t at = 0; at < utf8.size();) {
+    const Decoded d = DecodeUtf8(utf8, at);
+    if (!d.ok) return {d.loneSurrogate ? Conversion::Result::LoneSurrogate : Conversion::Result::NotUtf8, {},
+                       d.loneSurrogate ? d.character : 0};
+    at += d.length;
+  }
+  return {Conversion::Result::NotUtf8, {}, 0};
+}
+
 }  // namespace
 
 std::string Utf8FromUtf16(std::wstring_view text) { return Utf8FromWide(text); }
+
+std::string Wtf8FromUtf16(std::wstring_view text) {
+  std::string wtf8;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]))
+      c = 0x10000 + ((c - 0xD800) << 10) + (char32_t{text[++i]} - 0xDC00);
+    AppendUtf8(c, wtf8);  // a lone surrogate in the three bytes of its code unit
+  }
+  return wtf8;
+}
+
+std::optional<char16_t> FirstLoneSurrogate(std::wstring_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1])) ++i;
+    else if (IS_HIGH_SURROGATE(text[i]) || IS_LOW_SURROGATE(text[i]))
+      return static_cast<char16_t>(text[i]);
+  }
+  return std::nullopt;
+}
 
 std::optional<std::string> ExactUtf8FromUtf16(std::wstring_view text) {
   std::string utf8 = Utf8FromWide(text);
@@ -117,7 +150,7 @@ Conversion ToCodePage(std::string_view utf8, unsigned codePage) {
   // The whole text is decoded first: malformed UTF-8 anywhere outranks an
   // unwritable character.
   std::wstring wide;
-  if (!AppendWideFromUtf8(utf8, MB_ERR_INVALID_CHARS, wide)) return {Conversion::Result::NotUtf8, {}, 0};
+  if (!AppendWideFromUtf8(utf8, MB_ERR_INVALID_CHARS, wide)) return Malformed(utf8);
   // Windows refuses WC_NO_BEST_FIT_CHARS for UTF-8, which holds every character anyway.
   if (codePage == CP_UTF8) return {Conversion::Result::Exact, std::string(utf8), 0};
 
