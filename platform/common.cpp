@@ -3,35 +3,51 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/program.h"
 
 namespace quillfern::platform {
 
-namespace {
-
-// Path less one trailing separator.
-std::string WithoutTrailingSeparator(std::string path) {
-  if (!path.empty() && path.back() == kPathDelimiter) path.pop_back();
-  return path;
-}
-
-}  // namespace
-
-std::vector<std::string> MissingFolders(const std::string& path) {
-  std::vector<std::string> missing;
-  // The path is UTF-8 or the system's bytes: a separator byte is a separator.
-  for (std::string folder = WithoutTrailingSeparator(path);;) {
-    // A drive or the root of the file system is there, or no folder could
-    // give it a home; either way there is nothing to create.
-    if (IsVolumeRoot(folder) || FolderExists(folder)) break;
-    const std::string parent = FolderPart(folder);
-    if (parent == folder) break;
-    missing.push_back(folder);
-    // A relative one-part name: its parent is the working directory, which exists.
-    if (parent.empty()) break;
-    folder = WithoutTrailingSeparator(parent);
+FolderPlan PlanFolders(const std::string& path) {
+  using Kind = Presence::Kind;
+  FolderPlan plan;
+  const PathParts parts = SplitPath(path, kPathStyle);
+  if (parts.root == PathParts::Root::None) return {{path}, true, std::make_error_code(std::errc::invalid_argument)};
+  // The folders from name Step on, all but "..", which the folder before it brings.
+  PathParts prefix{parts.root, parts.rootText, {}};
+  const auto toCreateFrom = [&](std::size_t step) {
+    for (std::size_t i = step; i < parts.names.size(); ++i) {
+      prefix.names.push_back(parts.names[i]);
+      if (parts.names[i] != "..") plan.toCreate.push_back(JoinPath(prefix, kPathStyle));
+    }
+  };
+  // Mostly the folder is there, and one question settles it.
+  if (!parts.names.empty() && LookAt(JoinPath(parts, kPathStyle)).kind == Kind::Folder) return plan;
+  // The root is never made; a relative path's is the working directory, which is there.
+  if (!parts.rootText.empty()) {
+    const Presence root = LookAt(parts.rootText);
+    if (root.kind != Kind::Folder) {
+      plan.blocked = true;
+      plan.error = root.error;
+      toCreateFrom(0);
+      if (plan.toCreate.empty()) plan.toCreate.push_back(parts.rootText);
+      return plan;
+    }
   }
-  return {missing.rbegin(), missing.rend()};
+  // From the root down: the first name that is no folder is where creating starts.
+  for (std::size_t i = 0; i < parts.names.size(); ++i) {
+    prefix.names.push_back(parts.names[i]);
+    const Presence there = LookAt(JoinPath(prefix, kPathStyle));
+    if (there.kind == Kind::Folder) continue;
+    prefix.names.pop_back();
+    if (there.kind != Kind::Missing) {
+      plan.blocked = true;
+      plan.error = there.error;
+    }
+    toCreateFrom(i);
+    break;
+  }
+  return plan;
 }
 
 FolderCreation CreateFolderPath(const std::string& path) {
@@ -40,7 +56,7 @@ FolderCreation CreateFolderPath(const std::string& path) {
     report.error = std::make_error_code(std::errc::invalid_argument);
     return report;
   }
-  for (const std::string& folder : MissingFolders(path)) {
+  for (const std::string& folder : PlanFolders(path).toCreate) {
     if (const std::error_code error = MakeFolder(folder)) {
       report.failedFolder = folder;
       report.error = error;

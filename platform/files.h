@@ -25,24 +25,42 @@ std::string FolderPart(std::string_view path);
 // replaced by Extension, or Extension appended when it has none.
 std::string ChangeFileExt(const std::string& path, const std::string& extension);
 
-// True for a path that names a whole volume once its trailing separator is
-// gone: the empty path (the root) and, on Windows, a bare drive such as "C:".
-bool IsVolumeRoot(std::string_view path);
-
 // True for an existing folder; false for an empty path, a file, or any error.
 bool FolderExists(const std::string& path);
 
 // True when a file (not a folder) of that name exists; false on any error.
 bool FileExists(const std::string& path);
 
+// What stands at a path, asked of the system: a folder (also one a link
+// leads to), another entry (a file, a link that leads to no folder, a
+// device), nothing, or what the system would not tell (no right to look).
+struct Presence {
+  enum class Kind { Folder, Other, Missing, Unknown };
+  Kind kind = Kind::Missing;
+  // Other: the error creating a folder there gives (it exists); Missing: the
+  // system's "not found", which for a drive or share is why nothing can be
+  // made on it; Unknown: the system's reason.
+  std::error_code error;
+};
+Presence LookAt(const std::string& path);
+
 // Creates one folder whose parent exists. The system's error when it cannot;
 // no error when it did.
 std::error_code MakeFolder(const std::string& path);
 
-// The folders of Path that are missing, outermost first: what
-// CreateFolderPath would make. Empty when Path is there (or is a volume, or
-// has no folder to give it a home). Path may end in one separator.
-std::vector<std::string> MissingFolders(const std::string& path);
+// What CreateFolderPath would do for Path, found by looking only (by this
+// system's path rules: the root of Path is never created or walked into).
+// ToCreate: the folders it would make, outermost first; empty when Path is
+// there. Blocked when the first of them cannot be made: the drive or share
+// it stands on is not there, or an entry that is not a folder has its name;
+// Error is then the reason as far as looking tells it, what creating it
+// would fail with.
+struct FolderPlan {
+  std::vector<std::string> toCreate;
+  bool blocked = false;
+  std::error_code error;
+};
+FolderPlan PlanFolders(const std::string& path);
 
 // What CreateFolderPath did: the folders it made, outermost first (they
 // stay, also after a failure), and the folder it could not make with the
@@ -54,9 +72,12 @@ struct FolderCreation {
   bool ok() const { return !error; }
 };
 
-// Creates the folder with every missing parent (MissingFolders), one after
-// another. No error when it exists afterwards; folders created before a
-// failure stay. An empty path names no folder: the invalid-argument error.
+// Creates the folder with every missing parent (PlanFolders), one after
+// another, in a loop however deep the path. No error when it exists
+// afterwards; folders created before a failure stay. When the plan is
+// blocked, the first folder is still asked of the system, which says why it
+// cannot be made, and nothing is created. An empty path names no folder:
+// the invalid-argument error.
 FolderCreation CreateFolderPath(const std::string& path);
 
 // The system's error when a temporary file cannot be created and removed in

@@ -2,12 +2,14 @@
 // handles in; the same tests run on every system.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "platform/date_time.h"
 #include "platform/files.h"
 #include "platform/guid.h"
+#include "platform/paths.h"
 #include "platform/program.h"
 #include "platform/scoped.h"
 #include "support/test_support.h"
@@ -41,12 +43,201 @@ TEST(FolderPart, KeepsTheSeparatorAndIsEmptyWithoutOne) {
   EXPECT_EQ(FolderPart(kSep), kSep);
 }
 
+using Root = PathParts::Root;
+constexpr PathStyle kWindows = PathStyle::Windows, kPosix = PathStyle::Posix;
+
+// Each system's reading of a folder text: its root, kept whole, the names
+// below it, and the one form every step takes.
+TEST(SplitPath, ReadsEachSystemsFormsIntoTheRootAndTheNames) {
+  const struct {
+    PathStyle style;
+    const char* text;
+    Root root;
+    const char* rootText;
+    std::vector<std::string> names;
+    const char* joined;
+  } cases[] = {
+      {kWindows, "C:\\x\\\\y", Root::Drive, "C:\\", {"x", "y"}, "C:\\x\\y"},
+      {kWindows, "C:/x/y/", Root::Drive, "C:\\", {"x", "y"}, "C:\\x\\y"},
+      {kWindows, "C:\\x/\\/y", Root::Drive, "C:\\", {"x", "y"}, "C:\\x\\y"},
+      {kWindows, "C:", Root::Drive, "C:\\", {}, "C:"},  // a bare drive is its root
+      {kWindows, "C:\\", Root::Drive, "C:\\", {}, "C:"},
+      {kWindows, "c:x\\y", Root::DriveRelative, "c:", {"x", "y"}, "c:x\\y"},
+      {kWindows, "\\x", Root::CurrentDrive, "\\", {"x"}, "\\x"},
+      {kWindows, "a/b", Root::Relative, "", {"a", "b"}, "a\\b"},
+      {kWindows, "ab", Root::Relative, "", {"ab"}, "ab"},
+      {kWindows, "a\\..\\..\\b", Root::Relative, "", {"..", "b"}, "..\\b"},
+      {kWindows, "C:\\x\\.\\y\\..\\z", Root::Drive, "C:\\", {"x", "z"}, "C:\\x\\z"},
+      {kWindows, "C:\\..\\..\\x", Root::Drive, "C:\\", {"x"}, "C:\\x"},
+      {kWindows, "C:\\x \\y.", Root::Drive, "C:\\", {"x ", "y."}, "C:\\x \\y."},
+      {kWindows, "\\\\server\\share\\x", Root::Share, "\\\\server\\share\\", {"x"}, "\\\\server\\share\\x"},
+      {kWindows, "//server//share/../x", Root::Share, "\\\\server\\share\\", {"x"}, "\\\\server\\share\\x"},
+      {kWindows, "\\\\server\\share", Root::Share, "\\\\server\\share\\", {}, "\\\\server\\share"},
+      {kWindows, "\\\\", Root::None, "", {}, ""},
+      {kWindows, "\\\\server", Root::None, "", {}, ""},
+      {kWindows, "\\\\server\\\\", Root::None, "", {}, ""},
+      {kWindows, "   ", Root::None, "", {}, ""},
+      {kWindows, "\\\\?\\C:\\x \\..\\y\\", Root::Literal, "\\\\?\\C:\\", {"x ", "..", "y"}, "\\\\?\\C:\\x \\..\\y"},
+      {kWindows, "\\\\?\\C:\\a\\\\b/c", Root::Literal, "\\\\?\\C:\\", {"a", "", "b/c"}, "\\\\?\\C:\\a\\\\b/c"},
+      {kWindows, "\\\\?\\unc\\server\\share\\x", Root::Literal, "\\\\?\\unc\\server\\share\\", {"x"},
+       "\\\\?\\unc\\server\\share\\x"},
+      {kWindows, "\\\\?\\C:", Root::Literal, "\\\\?\\C:\\", {}, "\\\\?\\C:"},
+      {kWindows, "\\\\?\\", Root::None, "", {}, ""},
+      {kWindows, "\\\\?\\UNC\\server", Root::None, "", {}, ""},
+      {kWindows, "\\\\.\\C:\\x\\..\\y", Root::Device, "\\\\.\\C:\\", {"y"}, "\\\\.\\C:\\y"},
+      {kWindows, "//./pipe/x", Root::Device, "\\\\.\\pipe\\", {"x"}, "\\\\.\\pipe\\x"},
+      {kWindows, "\\\\.\\", Root::None, "", {}, ""},
+      {kPosix, "/tmp//x///y/", Root::Posix, "/", {"tmp", "x", "y"}, "/tmp/x/y"},
+      {kPosix, "a/./b/../c", Root::Relative, "", {"a", "b", "..", "c"}, "a/b/../c"},  // a link may stand before ".."
+      {kPosix, "C:\\x \\y", Root::Relative, "", {"C:\\x \\y"}, "C:\\x \\y"},
+      {kPosix, "//", Root::Posix, "/", {}, ""},
+      {kPosix, " \t ", Root::None, "", {}, ""},
+      {kPosix, " x ", Root::Relative, "", {" x "}, " x "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.style == kWindows ? "Windows: " : "POSIX: ") + c.text);
+    const PathParts parts = SplitPath(c.text, c.style);
+    EXPECT_EQ(parts, (PathParts{c.root, c.rootText, c.names}));
+    EXPECT_EQ(JoinPath(parts, c.style), c.joined);
+    // The joined form reads back as the same parts, except where it is empty
+    // (a root alone that has no text of its own).
+    if (*c.joined) {
+      EXPECT_EQ(SplitPath(c.joined, c.style), parts);
+    }
+  }
+}
+
+// Relative forms as Windows takes them, against the working directory.
+TEST(FullPath, TakesRelativeFormsAgainstTheWorkingDirectoryOnWindowsOnly) {
+  const struct {
+    PathStyle style;
+    const char *workingDirectory, *text, *full;
+  } cases[] = {
+      {kWindows, "C:\\work\\dir", "a\\b", "C:\\work\\dir\\a\\b"},
+      {kWindows, "C:\\work\\dir", "..\\..\\..\\a", "C:\\a"},
+      {kWindows, "C:\\work\\dir", "c:x", "C:\\work\\dir\\x"},
+      {kWindows, "C:\\work\\dir", "D:x", "D:\\x"},
+      {kWindows, "C:\\work\\dir", "D:..\\x", "D:\\x"},
+      {kWindows, "C:\\work\\dir", "\\x", "C:\\x"},
+      {kWindows, "C:\\work\\dir", "E:\\q", "E:\\q"},
+      {kWindows, "\\\\srv\\sh\\w", "\\x", "\\\\srv\\sh\\x"},
+      {kWindows, "\\\\srv\\sh\\w", "..\\..\\y", "\\\\srv\\sh\\y"},
+      {kWindows, ".", "a", "a"},  // a working directory the system could not give
+      {kPosix, "/tmp", "a", "a"},  // POSIX counts a relative path as it is written
+  };
+  for (const auto& c : cases) {
+    const PathParts full = FullPath(SplitPath(c.text, c.style), SplitPath(c.workingDirectory, c.style), c.style);
+    EXPECT_EQ(JoinPath(full, c.style), c.full) << c.text << " in " << c.workingDirectory;
+  }
+}
+
+// The names each system will not take, and the lengths it counts: UTF-16
+// units on Windows, bytes on POSIX.
+TEST(CheckName, RefusesWhatEachSystemWillNotTakeAsAName) {
+  using Kind = NameProblem::Kind;
+  const std::string emoji = "\xF0\x9F\x98\x80";  // two UTF-16 units, four bytes
+  std::string accents, emojis;
+  for (int i = 0; i < 128; ++i) accents += "\xC3\xA9", emojis += emoji;
+  const struct {
+    PathStyle style;
+    bool literal;
+    std::string name;
+    std::optional<NameProblem> problem;
+  } cases[] = {
+      {kWindows, false, "ok", std::nullopt},
+      {kWindows, false, "x ", NameProblem{Kind::EndsInBlankOrDot, "x ", ' '}},
+      {kWindows, false, "x.", NameProblem{Kind::EndsInBlankOrDot, "x.", '.'}},
+      {kWindows, false, "...", NameProblem{Kind::EndsInBlankOrDot, "...", '.'}},
+      {kWindows, false, " x", std::nullopt},
+      {kWindows, false, "a?b", NameProblem{Kind::Character, "a?b", '?'}},
+      {kWindows, false, "a:b", NameProblem{Kind::Character, "a:b", ':'}},
+      {kWindows, false, "a\tb", NameProblem{Kind::Character, "a\tb", '\t'}},
+      {kWindows, false, "\xC4\xBC", std::nullopt},  // U+013C, whose low byte is '<'
+      {kWindows, false, "CON", NameProblem{Kind::Device, "CON"}},
+      {kWindows, false, "con.txt", NameProblem{Kind::Device, "con.txt"}},
+      {kWindows, false, "Nul .dpr", NameProblem{Kind::Device, "Nul .dpr"}},
+      {kWindows, false, "aux.tar.gz", NameProblem{Kind::Device, "aux.tar.gz"}},
+      {kWindows, false, "COM0", NameProblem{Kind::Device, "COM0"}},
+      {kWindows, false, "lpt9", NameProblem{Kind::Device, "lpt9"}},
+      {kWindows, false, "COM\xC2\xB9", NameProblem{Kind::Device, "COM\xC2\xB9"}},
+      {kWindows, false, "LPT\xC2\xB3.x", NameProblem{Kind::Device, "LPT\xC2\xB3.x"}},
+      {kWindows, false, "CONIN$", NameProblem{Kind::Device, "CONIN$"}},
+      {kWindows, false, "conout$", NameProblem{Kind::Device, "conout$"}},
+      {kWindows, false, "CONSOLE", std::nullopt},
+      {kWindows, false, "COM10", std::nullopt},
+      {kWindows, false, "COM\xC2\xB4", std::nullopt},
+      {kWindows, false, "xNUL", std::nullopt},
+      {kWindows, false, std::string(255, 'n'), std::nullopt},
+      {kWindows, false, std::string(256, 'n'), NameProblem{Kind::TooLong, std::string(256, 'n'), 0, 256}},
+      {kWindows, false, accents, std::nullopt},
+      {kWindows, false, emojis, NameProblem{Kind::TooLong, emojis, 0, 256}},
+      // \\?\ takes every name as written: no blank or dot is dropped, and
+      // the names that mean a step elsewhere name nothing.
+      {kWindows, true, "x ", std::nullopt},
+      {kWindows, true, "..", NameProblem{Kind::NotAName, ".."}},
+      {kWindows, true, "", NameProblem{Kind::NotAName, ""}},
+      {kWindows, true, "a/b", NameProblem{Kind::Character, "a/b", '/'}},
+      {kWindows, true, "CON", NameProblem{Kind::Device, "CON"}},
+      {kPosix, false, "x ", std::nullopt},
+      {kPosix, false, "a?b:<>", std::nullopt},
+      {kPosix, false, "CON", std::nullopt},
+      {kPosix, false, std::string(255, 'n'), std::nullopt},
+      {kPosix, false, accents, NameProblem{Kind::TooLong, accents, 0, 256}},
+      {kPosix, false, emojis, NameProblem{Kind::TooLong, emojis, 0, 512}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.style == kWindows ? "Windows" : "POSIX") + (c.literal ? ", literal: " : ": ") +
+                 c.name.substr(0, 20));
+    EXPECT_EQ(CheckName(c.name, c.style, c.literal), c.problem);
+  }
+  EXPECT_EQ(PathLength("C:\\\xC3\xA9" + emoji, kWindows), 6u);
+  EXPECT_EQ(PathLength("C:\\\xC3\xA9" + emoji, kPosix), 9u);
+  // The first name of a path that its system will not take; a literal path
+  // keeps its names as written.
+  EXPECT_EQ(FirstBadName(SplitPath("C:\\ok\\x \\CON", kWindows), kWindows), (NameProblem{Kind::EndsInBlankOrDot, "x ", ' '}));
+  EXPECT_EQ(FirstBadName(SplitPath("\\\\?\\C:\\ok\\x \\CON", kWindows), kWindows), (NameProblem{Kind::Device, "CON"}));
+  EXPECT_EQ(FirstBadName(SplitPath("/x /CON", kPosix), kPosix), std::nullopt);
+}
+
 TEST(CreateFolderPath, CreatesEveryMissingParentInOrder) {
   TempFolder dir;
   const std::string deep = dir / "A" + kSep + "B" + kSep + "C";
   EXPECT_TRUE(CreateFolderPath(deep).ok());
   EXPECT_TRUE(fs::is_directory(deep));
   EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"A/", "A/B/", "A/B/C/"}));
+}
+
+// Looking only: what creating would make, and, where it would fail, that
+// it would and with the error creating gives; nothing is made.
+TEST(PlanFolders, NamesWhatCreatingWouldMakeAndTheErrorThatWouldStopIt) {
+  TempFolder dir;
+  quillfern::testing::WriteBytes(dir / "file", "x");
+  const std::string t = dir.str();
+  const std::error_code inTheWay = MakeFolder(dir / "file");
+  ASSERT_TRUE(inTheWay);
+  const struct {
+    std::string path;
+    std::vector<std::string> toCreate;
+    bool blocked;
+  } cases[] = {
+      {t, {}, false},
+      {t + kSep, {}, false},
+      {t + kSep + "a" + kSep + kSep + "b", {t + kSep + "a", t + kSep + "a" + kSep + "b"}, false},
+      {t + kSep + "file", {t + kSep + "file"}, true},
+      {t + kSep + "file" + kSep + "sub", {t + kSep + "file", t + kSep + "file" + kSep + "sub"}, true},
+      // ".." is made by the folder before it; Windows reads it as a step back.
+      {t + kSep + "a" + kSep + ".." + kSep + "b",
+       kPathStyle == PathStyle::Windows ? std::vector<std::string>{t + kSep + "b"}
+                                        : std::vector<std::string>{t + kSep + "a", t + kSep + "a" + kSep + ".." + kSep + "b"},
+       false},
+  };
+  for (const auto& c : cases) {
+    const FolderPlan plan = PlanFolders(c.path);
+    EXPECT_EQ(plan.toCreate, c.toCreate) << c.path;
+    EXPECT_EQ(plan.blocked, c.blocked) << c.path;
+    EXPECT_EQ(plan.error, c.blocked ? inTheWay : std::error_code()) << c.path;
+  }
+  EXPECT_EQ(ListTree(dir.path()), (std::set<std::string>{"file"}));
 }
 
 TEST(CreateFolderPath, AcceptsAnExistingFolderAndATrailingSeparatorWithoutChange) {

@@ -16,11 +16,13 @@
 
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/scoped.h"
 
 namespace quillfern::platform {
 
 const char kPathDelimiter = '/';
+const PathStyle kPathStyle = PathStyle::Posix;
 
 namespace {
 
@@ -59,7 +61,6 @@ std::string FolderPart(std::string_view path) {
   return pos == std::string_view::npos ? std::string() : std::string(path.substr(0, pos + 1));
 }
 
-bool IsVolumeRoot(std::string_view path) { return path.empty(); }
 
 bool FolderExists(const std::string& path) {
   struct stat st {};
@@ -69,6 +70,17 @@ bool FolderExists(const std::string& path) {
 bool FileExists(const std::string& path) {
   struct stat st {};
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+Presence LookAt(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0)
+    return S_ISDIR(st.st_mode) ? Presence{Presence::Kind::Folder, {}}
+                               : Presence{Presence::Kind::Other, std::error_code(EEXIST, std::generic_category())};
+  const std::error_code why = LastError();
+  // A link that leads nowhere still takes the name.
+  if (::lstat(path.c_str(), &st) == 0) return {Presence::Kind::Other, std::error_code(EEXIST, std::generic_category())};
+  return {why.value() == ENOENT ? Presence::Kind::Missing : Presence::Kind::Unknown, why};
 }
 
 std::error_code MakeFolder(const std::string& path) {

@@ -13,12 +13,14 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/win32/scoped.h"
 #include "platform/win32/utf16.h"
 
 namespace quillfern::platform {
 
 const char kPathDelimiter = '\\';
+const PathStyle kPathStyle = PathStyle::Windows;
 
 namespace {
 
@@ -68,7 +70,6 @@ std::string FolderPart(std::string_view path) {
   return end == std::string_view::npos ? std::string() : std::string(path.substr(0, end + 1));
 }
 
-bool IsVolumeRoot(std::string_view path) { return path.empty() || (path.size() == 2 && path[1] == ':'); }
 
 bool FolderExists(const std::string& path) {
   if (path.empty()) return false;
@@ -81,6 +82,16 @@ bool FileExists(const std::string& path) {
   WIN32_FIND_DATAW found{};
   ScopedFind search(::FindFirstFileW(Utf16FromUtf8(path).c_str(), &found));
   return search && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+Presence LookAt(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(Utf16FromUtf8(path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Presence{Presence::Kind::Folder, {}}
+                                                         : Presence{Presence::Kind::Other, SystemError(ERROR_ALREADY_EXISTS)};
+  const std::error_code why = LastError();
+  const bool notFound = why.value() == ERROR_FILE_NOT_FOUND || why.value() == ERROR_PATH_NOT_FOUND;
+  return {notFound ? Presence::Kind::Missing : Presence::Kind::Unknown, why};
 }
 
 std::error_code MakeFolder(const std::string& path) {
