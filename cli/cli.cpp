@@ -173,22 +173,9 @@ void ExplainFailure(const Failed& failed, std::ostream& err) {
   err << CreatedFolders(failed.createdFolders) << "\n";
 }
 
-// A dry run's report: the folder it would create, the files that
-// generating would write, and the backups it would make of what they
-// replace.
+// A dry run's report, in the command's words.
 int ListPlan(const Planned& plan, std::ostream& out) {
-  const auto inFolder = [&](const std::string& name) { return plan.folder + platform::kPathDelimiter + name; };
-  if (!plan.foldersToCreate.empty()) out << "Dry run: the folder " << plan.folder << " would be created.\n";
-  out << "Dry run: nothing was written. Generating would write:\n";
-  for (const std::string& name : plan.fileNames) out << "  " << inFolder(name) << "\n";
-  if (!plan.backups.empty()) {
-    out << "and keep the files it would replace as backups:\n";
-    for (const std::string& name : plan.backups) out << "  " << inFolder(name) << "\n";
-  }
-  if (!plan.leftovers.empty()) {
-    out << "and first remove the staging files a cut-short run left:\n";
-    for (const std::string& name : plan.leftovers) out << "  " << inFolder(name) << "\n";
-  }
+  out << command::PlanText(plan);
   return kGenerated;
 }
 

@@ -93,6 +93,7 @@ TEST(Cli, AnotherProjectInTheFolderKeepsTheFirstsFilesAsBackups) {
   std::string listed = "\nand keep the files it would replace as backups:\n";
   for (const char* name : {"Unit1.~pas", "Install.~bat", "Uninstall.~bat", "Readme.~txt"})
     listed += "  " + dir / name + "\n";
+  listed += "Not tried, since only writing shows them: the right to write in the folder and the room on its drive.\n";
   EXPECT_EQ(planned.out.substr(planned.out.size() - std::min(planned.out.size(), listed.size())), listed)
       << planned.out;
 
@@ -291,17 +292,6 @@ TEST(Cli, ReportsFoldersItCannotCreate) {
       << blocked.err;
   EXPECT_EQ(blocked.err.find("left in place"), std::string::npos) << "nothing was created: " << blocked.err;
   EXPECT_EQ(ReadBytes(dir / "file"), "x");
-  // Folders made before a failure stay; the error names the outermost and counts the rest.
-  const std::string sep(1, platform::kPathDelimiter);
-  const std::string chain = dir / "made" + sep + "a" + sep + "b";
-  const std::string tooLong = chain + sep + std::string(300, 'n');
-  const CliResult deep = RunCliWith({"-o", tooLong});
-  EXPECT_EQ(deep.status, 1);
-  EXPECT_EQ(deep.err.rfind("error: Unable to create output folder.\nerror: could not create " + tooLong + ": ", 0), 0u)
-      << deep.err;
-  const std::string left = "; created before the failure and left in place: " + dir / "made" + " and the 2 folders below it\n";
-  EXPECT_EQ(deep.err.substr(deep.err.size() - std::min(deep.err.size(), left.size())), left) << deep.err;
-  EXPECT_TRUE(fs::is_directory(chain));
   const CliResult root = RunCliWith({"-o", std::string(1, platform::kPathDelimiter)});
   EXPECT_EQ(root.status, 1);
   EXPECT_EQ(root.err, "error: Unable to create directory.\n");

@@ -4,6 +4,7 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 namespace quillfern::command {
 
@@ -62,11 +63,22 @@ std::vector<std::string> NamesOf(const generator::ProjectFileSet& files) {
   return names;
 }
 
+// The folders creating Folder takes, or, when the first of them cannot be
+// made, the failure creating it would end in (a dry run says so without
+// trying; a real run asks the system, which gives its own reason).
+std::variant<platform::FolderPlan, Failed> PlannedFolders(const std::string& folder) {
+  platform::FolderPlan plan = platform::PlanFolders(folder);
+  if (plan.blocked) return Failed{Failed::CreateFolder{plan.toCreate.front(), plan.error}, {}};
+  return plan;
+}
+
 // What generating into Folder would do, found without creating or writing
 // anything.
 GenerateOutcome Plan(GenerateView& view, const WizardSettings& s, const std::string& folder,
                      const GenerateOptions& options) {
-  Planned plan{s, folder, platform::MissingFolders(folder), {}, {}, {}};
+  auto folders = PlannedFolders(folder);
+  if (auto* failed = std::get_if<Failed>(&folders)) return std::move(*failed);
+  Planned plan{s, folder, std::get<platform::FolderPlan>(std::move(folders)).toCreate, {}, {}, {}};
   if (plan.foldersToCreate.empty() && !MayWriteProject(view, s, folder)) return Refused{Refused::Reason::ProjectExists};
   const generator::ProjectFileSet files = Build(view, s, options);
   plan.fileNames = NamesOf(files);
@@ -100,26 +112,32 @@ GenerateOutcome Generate(GenerateView& view, const WizardSettings& s, const std:
 }  // namespace
 
 std::string OutputFolder(const std::string& folderText) {
-  if (!folderText.empty() && folderText.back() == platform::kPathDelimiter)
+  if (!folderText.empty() && platform::IsSeparator(folderText.back(), platform::kPathStyle))
     return folderText.substr(0, folderText.size() - 1);
   return folderText;
 }
 
 GenerateOutcome RunGenerateCommand(GenerateView& view, const GenerateOptions& options) {
-  // The texts are put into the files' code page first: every later check
-  // sees the bytes that will be written, never a look-alike.
-  auto encoded = EncodeSettings(view.ReadSettings());
+  // The names first, each with its question, whatever else is wrong.
+  const WizardSettings typed = view.ReadSettings();
+  if (auto refused = CheckNames(view, typed)) return *refused;
+  // Then the texts in the files' code page: every later check sees the
+  // bytes that will be written, never a look-alike.
+  auto encoded = EncodeSettings(typed);
   if (const auto* problem = std::get_if<TextProblem>(&encoded)) return Refused{Refused::Reason::InvalidText, *problem};
   const WizardSettings settings = std::get<WizardSettings>(std::move(encoded));
   if (auto problem = CheckTexts(settings)) return Refused{Refused::Reason::InvalidText, std::move(problem)};
-  if (auto refused = CheckNames(view, settings)) return *refused;
 
-  const std::string folder = OutputFolder(settings.OutputFolderText);
+  // Then the folder, worked out once and checked against every limit before
+  // anything is asked or made: the folder checked is the folder written into.
+  auto checked = FolderToWrite(settings, platform::CurrentDirectory(), platform::kPathStyle);
+  if (auto* problem = std::get_if<TextProblem>(&checked)) return Refused{Refused::Reason::InvalidText, std::move(*problem)};
+  const std::string folder = std::get<std::string>(std::move(checked));
+  // The folder text "\" (or "/" on POSIX) leaves no folder to create.
+  if (folder.empty()) throw std::runtime_error("Unable to create directory");
   if (!platform::FolderExists(folder + platform::kPathDelimiter) &&
       !view.AskYesNo(Question::CreateOutputFolder, kCreateOutputFolder))
     return Refused{Refused::Reason::FolderNotCreated};
-  // The folder text "\" (or "/" on POSIX) leaves no folder to create.
-  if (folder.empty()) throw std::runtime_error("Unable to create directory");
   return options.dryRun ? Plan(view, settings, folder, options) : Generate(view, settings, folder, options);
 }
 

@@ -63,7 +63,11 @@ struct Refused {
 };
 
 // A dry run passed: what generating would do now. Nothing was created or
-// written to find it out.
+// written to find it out, so what only writing shows (the right to write in
+// the folder, the room on its drive) was not tried. A dry run that would not
+// pass ends as the real run would: refused, or failed where looking shows
+// the step would fail (a drive that is not there, a file where a folder
+// must go), with nothing created.
 struct Planned {
   WizardSettings settings;                   // as it would be written
   std::string folder;                        // the output folder
@@ -135,15 +139,19 @@ struct GenerateOptions {
   int lockWaitMilliseconds = kLockWaitMilliseconds;
 };
 
-// The folder text less one trailing separator. The text is UTF-8 (or, on
-// POSIX, the system's bytes), where a separator byte is never part of
-// another character.
+// The folder text less one trailing separator ('\' or '/' on Windows, '/'
+// on POSIX). The text is UTF-8 (or, on POSIX, the system's bytes), where a
+// separator byte is never part of another character.
 std::string OutputFolder(const std::string& folderText);
 
-// Runs one generation, or a dry run of it, and says what it came to. Errors
-// the command does not expect (an output folder that is empty and so cannot
-// be created, a missing template) leave it as exceptions for the front
-// end's error handler.
+// Runs one generation, or a dry run of it, and says what it came to. The
+// checks come in this order: the class name, then the interface unit (each
+// with its question), the texts in the files' code page and their lengths,
+// then the output folder (FolderToWrite: its form, its names and the
+// project's paths against the system's limits), all before anything is
+// asked about the folder or made. Errors the command does not expect (an
+// output folder that is empty and so cannot be created, a missing template)
+// leave it as exceptions for the front end's error handler.
 GenerateOutcome RunGenerateCommand(GenerateView& view, const GenerateOptions& options = {});
 
 }  // namespace quillfern::command

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <variant>
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,12 @@ TEST(NameChecks, RefuseNamesThatBreakTheProjectAndOnlyThose) {
       {1, "ExcelAddin1", "AddinLoadDisconnected.pas", false, false},
       {1, "ExcelAddin1", "AddinLoadDisconnected.pas", false, true, true, false, false},
       {1, "ExcelAddin1", "Class_AddInGUID.pas", false, false}, {1, "ExcelAddin1", "Create.pas", false, false},
+      // Names Windows keeps for devices: no "Nul.dpr" or "Con.dll" can be made.
+      {1, "Nul", "ExcelXP.pas", true, false},            {1, "con", "ExcelXP.pas", true, false},
+      {1, "AUX", "ExcelXP.pas", true, false},            {1, "Prn", "ExcelXP.pas", true, false},
+      {1, "COM0", "ExcelXP.pas", true, false},           {1, "lpt9", "ExcelXP.pas", true, false},
+      {1, "Console", "ExcelXP.pas", false, false},       {1, "COM10", "ExcelXP.pas", false, false},
+      {1, "NulAddin", "ExcelXP.pas", false, false},      {1, "ExcelAddin1", "Nul.pas", false, false},
   };
   for (const auto& c : cases) {
     WizardSettings s = quillfern::testing::NewProjectSettings(c.app, 1);
@@ -174,6 +181,7 @@ TEST_F(GenerateCommand, AnInvalidNameIsOfferedItsDefaultAndTakesTheFocus) {
     const char *className, *unit;
     bool yes;
     std::vector<std::string> log;
+    const char* friendlyName = "New Add-In";
   } cases[] = {
       {0, "1Addin", "Access2000.pas", true,
        {std::string(kRevertClass) + " -> Yes", "set Class Name AccessAddin1", "focus Class Name"}},
@@ -194,12 +202,23 @@ TEST_F(GenerateCommand, AnInvalidNameIsOfferedItsDefaultAndTakesTheFocus) {
        {std::string(kRevertClass) + " -> Yes", "set Class Name ExcelAddin1", "focus Class Name"}},
       {1, "ExcelAddin1", "ExcelAddin1.pas", true,
        {std::string(kRevertUnit) + " -> Yes", "set Interface unit ExcelXP.pas", "focus Interface unit"}},
+      {0, "Nul", "Access2000.pas", true,
+       {std::string(kRevertClass) + " -> Yes", "set Class Name AccessAddin1", "focus Class Name"}},
+      // The names come first, with their questions, whatever is wrong with
+      // the texts: a character the code page lacks, bytes that are not
+      // UTF-8, a tab in the friendly name.
+      {0, "A\xCE\xA9", "Access2000.pas", false, {std::string(kRevertClass) + " -> No", "focus Class Name"}},
+      {0, "caf\xE9", "Access2000.pas", false, {std::string(kRevertClass) + " -> No", "focus Class Name"}},
+      {0, "1Addin", "Access2000.pas", false, {std::string(kRevertClass) + " -> No", "focus Class Name"}, "a\tb"},
+      {0, "AccessAddin1", "Access\xCE\xA9.pas", false,
+       {std::string(kRevertUnit) + " -> No", "focus Interface unit"}, "a\tb"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.className) + " / " + c.unit);
     view.settings.TargetApp = c.app;
     view.settings.ClassName = c.className;
     view.settings.InterfaceUnitFile = c.unit;
+    view.settings.FriendlyName = c.friendlyName;
     view.answers = {c.yes};
     view.log.clear();
     const bool classAsked = c.log.front().rfind(kRevertClass, 0) == 0;
@@ -365,13 +384,21 @@ TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldNamingTheirField) {
       {"a direction override", F::Description, "a\xE2\x80\xAE" "b",
        TextProblem{F::Description, Kind::NotInCodePage, 0x202E, 1252},
        "Description holds a character that code page 1252 cannot hold: U+202E."},
-      {"text that is not UTF-8", F::ClassName, "caf\xE9", TextProblem{F::ClassName, Kind::NotUtf8},
-       "Class Name is not valid UTF-8 text."},
-      // The longest unit line naming the class is "procedure T<class>.OnDisconnection(...": 94
-      // characters besides the name.
-      {"the longest class name", F::ClassName, std::string(929, 'C'), std::nullopt, nullptr},
-      {"a class name one longer", F::ClassName, std::string(930, 'C'), TextProblem{F::ClassName, Kind::LineTooLong, 0, 0, 929},
-       "Class Name is too long: Delphi takes at most 1023 characters in a line of source, which leaves 929 for it."},
+      {"text that is not UTF-8", F::Description, "caf\xE9", TextProblem{F::Description, Kind::NotUtf8},
+       "Description is not valid UTF-8 text."},
+      // Read from Windows with half a surrogate pair in it.
+      {"a lone surrogate", F::FriendlyName, "sur\xED\xA0\x80x", TextProblem{F::FriendlyName, Kind::LoneSurrogate, 0xD800},
+       "Friendly Name holds U+D800, half of a UTF-16 surrogate pair without its other half, which is no character."},
+      // The class name's backup of the project source, "<class>.~dpr", is
+      // the longest name in the folder, and a name has at most 255
+      // characters: that is tighter than its lines (929 characters).
+      {"the longest class name", F::ClassName, std::string(250, 'C'), std::nullopt, nullptr},
+      {"a class name one longer", F::ClassName, std::string(251, 'C'),
+       TextProblem{F::ClassName, Kind::NameTooLong, 0, 0, 255, std::string(251, 'C') + ".~dpr", 256},
+       "Class Name is too long for a file name: \"CCCCCCCCCCCCCCCCCCCCCCCC...CCCCCCC.~dpr\" would be 256 characters, "
+       "and Windows takes at most 255 in a name."},
+      {"a class name of a thousand", F::ClassName, std::string(1000, 'C'),
+       TextProblem{F::ClassName, Kind::NameTooLong, 0, 0, 255, std::string(1000, 'C') + ".~dpr", 1005}, nullptr},
       // Its limit depends on the lines that name it; any will do.
       {"a unit name too long", F::InterfaceUnit, std::string(1200, 'U') + ".pas",
        TextProblem{F::InterfaceUnit, Kind::LineTooLong, 0, 0, 0}, nullptr},
@@ -386,7 +413,9 @@ TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldNamingTheirField) {
     const GenerateOutcome o = RunGenerateCommand(view);
     const auto* refused = std::get_if<Refused>(&o);
     if (!c.problem) {
-      EXPECT_FALSE(refused && refused->textProblem) << TextProblemText(*refused->textProblem);
+      // (The folder's paths may still be too long for Windows with it.)
+      EXPECT_FALSE(refused && refused->textProblem && refused->textProblem->field == c.field)
+          << TextProblemText(*refused->textProblem);
       fs::remove_all(out);
       continue;
     }
@@ -401,6 +430,114 @@ TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldNamingTheirField) {
     }
     EXPECT_TRUE(view.log.empty()) << "the front end tells and focuses the field, once the command is done";
     EXPECT_FALSE(fs::exists(out));
+  }
+}
+
+// The folder each system's user may type, in the one form every step
+// takes, or why nothing can be made there, before anything is: Windows'
+// rules run here as well as on Windows. The Excel project's longest name is
+// "ExcelAddin1.~dpr", 16 characters; with the class name "A" it is
+// "Uninstall.~bat", 14.
+TEST(FolderToWrite, GivesEachSystemsFolderOrWhyTheProjectCannotGoThere) {
+  using Kind = TextProblem::Kind;
+  using platform::PathStyle;
+  const PathStyle win = PathStyle::Windows, posix = PathStyle::Posix;
+  const auto problem = [](Kind kind, std::string name, char32_t character = 0) {
+    TextProblem p{InputField::OutputFolder, kind, character};
+    p.name = std::move(name);
+    return p;
+  };
+  const auto tooLong = [](Kind kind, std::string name, std::size_t length, std::size_t limit, bool inBytes) {
+    TextProblem p{InputField::OutputFolder, kind, 0, 0, limit, std::move(name), length, inBytes};
+    return p;
+  };
+  std::string deep = "C:";
+  for (int level = 0; level < 20000; ++level) deep += "\\a";
+  std::string posixLong = "/";
+  for (int level = 0; level < 21; ++level) posixLong += std::string(200, 'd') + "/";
+  // A relative folder of Length bytes in names of a hundred.
+  const auto ofLength = [](std::size_t length) {
+    std::string folder;
+    while (folder.size() < length) folder += folder.size() % 101 == 100 ? '/' : 'p';
+    return folder;
+  };
+  const struct {
+    PathStyle style;
+    std::string text;
+    std::variant<std::string, TextProblem> expected;
+    const char* className = "ExcelAddin1";
+    const char* message = nullptr;
+  } cases[] = {
+      {win, "C:\\x\\\\y", "C:\\x\\y"},
+      {win, "C:/x/y/", "C:\\x\\y"},
+      {win, "ab", "C:\\work\\ab"},  // one part, in the working folder
+      {win, "a/b", "C:\\work\\a\\b"},
+      {win, "..\\..\\x", "C:\\x"},
+      {win, "D:x", "D:\\x"},
+      {win, "C:", "C:"},  // the drive's root, to which "\" and a name are added
+      {win, "C:\\", "C:"},
+      {win, "\\", ""},  // no folder to create: the unexpected error
+      {win, "/", ""},
+      {win, "\\\\server\\share\\", "\\\\server\\share"},
+      {win, "\\\\", problem(Kind::NoFolder, "\\\\"), "ExcelAddin1", "Output folder \"\\\\\" names no folder."},
+      {win, "\\\\server", problem(Kind::NoFolder, "\\\\server")},
+      {win, "   ", problem(Kind::NoFolder, "   ")},
+      {win, "C:\\x ", problem(Kind::EndsInBlankOrDot, "x ", ' '), "ExcelAddin1",
+       "Output folder holds the name \"x \", which ends in a blank; Windows would drop the blank and name another "
+       "folder."},
+      {win, "C:\\x.\\y", problem(Kind::EndsInBlankOrDot, "x.", '.')},
+      {win, "\\\\?\\C:\\x ", "\\\\?\\C:\\x "},  // taken as written
+      {win, "\\\\?\\C:\\x\\..", problem(Kind::NotAName, ".."), "ExcelAddin1",
+       "Output folder holds the name \"..\", which names no folder in a \\\\?\\ path, where every name is taken as "
+       "written."},
+      {win, "C:\\x\\CON", problem(Kind::DeviceName, "CON"), "ExcelAddin1",
+       "Output folder holds the name \"CON\", which Windows keeps for a device."},
+      {win, "C:\\aux.txt\\y", problem(Kind::DeviceName, "aux.txt")},
+      {win, "C:\\x?y", problem(Kind::RefusedCharacter, "x?y", '?'), "ExcelAddin1",
+       "Output folder holds the name \"x?y\", and Windows takes no ? (U+003F) in a name."},
+      {win, "C:\\" + std::string(256, 'n'), tooLong(Kind::NameTooLong, std::string(256, 'n'), 256, 255, false)},
+      // Three, the folder, one and sixteen: 259 is the most.
+      {win, "C:\\" + std::string(239, 'p'), "C:\\" + std::string(239, 'p')},
+      {win, "C:\\" + std::string(240, 'p'), tooLong(Kind::PathTooLong, "ExcelAddin1.~dpr", 260, 259, false),
+       "ExcelAddin1",
+       "Output folder is too long for this project: its longest path, ending in \"ExcelAddin1.~dpr\", would be 260 "
+       "characters, and Windows takes at most 259 in a path."},
+      {win, "C:\\" + std::string(242, 'p'), tooLong(Kind::PathTooLong, "Uninstall.~bat", 260, 259, false), "A"},
+      {win, "C:\\" + std::string(241, 'p'), "C:\\" + std::string(241, 'p'), "A"},
+      // A relative folder is counted as Windows counts it, from the drive.
+      {win, std::string(236, 'p'), tooLong(Kind::PathTooLong, "ExcelAddin1.~dpr", 261, 259, false)},
+      {win, deep, tooLong(Kind::PathTooLong, "ExcelAddin1.~dpr", 40019, 259, false)},
+      {posix, "/tmp//x/", "/tmp/x"},
+      {posix, "ab", "ab"},
+      {posix, "/", ""},
+      {posix, "//", ""},
+      {posix, " ", problem(Kind::NoFolder, " ")},
+      {posix, "/x /CON/a?b", "/x /CON/a?b"},
+      {posix, "/" + std::string(256, 'n'), tooLong(Kind::NameTooLong, std::string(256, 'n'), 256, 255, true),
+       "ExcelAddin1",
+       "Output folder holds a name of 256 bytes, \"nnnnnnnnnnnnnnnnnnnnnnnn...nnnnnnnnnnnn\", and the system takes at "
+       "most 255 in a name."},
+      // The folder, one and sixteen: 4095 is the most.
+      {posix, ofLength(4078), ofLength(4078)},
+      {posix, ofLength(4079), tooLong(Kind::PathTooLong, "ExcelAddin1.~dpr", 4096, 4095, true)},
+      {posix, posixLong, tooLong(Kind::PathTooLong, "ExcelAddin1.~dpr", 4238, 4095, true)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.style == win ? "Windows: " : "POSIX: ") + c.text.substr(0, 60));
+    WizardSettings s = quillfern::testing::NewProjectSettings(1, 1, c.text);
+    s.ClassName = c.className;
+    const auto folder = FolderToWrite(s, c.style == win ? "C:\\work" : "/home/user", c.style);
+    if (const auto* expected = std::get_if<std::string>(&c.expected)) {
+      const auto* got = std::get_if<std::string>(&folder);
+      EXPECT_TRUE(got && *got == *expected) << (got ? *got : TextProblemText(std::get<TextProblem>(folder)));
+      continue;
+    }
+    const auto* got = std::get_if<TextProblem>(&folder);
+    ASSERT_TRUE(got) << std::get<std::string>(folder);
+    EXPECT_EQ(*got, std::get<TextProblem>(c.expected)) << TextProblemText(*got);
+    if (c.message) {
+      EXPECT_EQ(TextProblemText(*got), c.message);
+    }
   }
 }
 

@@ -7,8 +7,10 @@
 #include "catalogue/catalogue.h"
 #include "generator/project_files.h"
 #include "generator/project_identifiers.h"
+#include "generator/project_writer.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
+#include "platform/files.h"
 
 namespace quillfern::command {
 
@@ -73,6 +75,47 @@ std::optional<TextProblem> CheckNameLength(InputField field, std::size_t length,
   return TextProblem{field, TextProblem::Kind::LineTooLong, 0, 0, longest};
 }
 
+// A name the folder's path rules refused, as the output folder's problem.
+TextProblem FolderNameProblem(const platform::NameProblem& p, platform::PathStyle style) {
+  using Kind = platform::NameProblem::Kind;
+  TextProblem problem{InputField::OutputFolder, TextProblem::Kind::NameTooLong};
+  problem.name = p.name;
+  switch (p.kind) {
+    case Kind::TooLong:
+      problem.length = p.length;
+      problem.limit = platform::kMaxNameLength;
+      problem.inBytes = style == platform::PathStyle::Posix;
+      break;
+    case Kind::Character: problem.kind = TextProblem::Kind::RefusedCharacter; break;
+    case Kind::EndsInBlankOrDot: problem.kind = TextProblem::Kind::EndsInBlankOrDot; break;
+    case Kind::Device: problem.kind = TextProblem::Kind::DeviceName; break;
+    case Kind::NotAName: problem.kind = TextProblem::Kind::NotAName; break;
+  }
+  problem.character = p.character;
+  return problem;
+}
+
+// The longest name the project puts into its folder: one of its files, a
+// backup of one, the writer's staging name or the lock's file. They are
+// ASCII (the class name is an identifier), the same length on every system.
+std::string LongestNameInFolder(const WizardSettings& s) {
+  std::string longest = "~qf" + std::string(generator::kStagingNameLength - 7, 'X') + ".tmp";
+  if (std::string_view(platform::kLockFileName).size() > longest.size()) longest = platform::kLockFileName;
+  for (const std::string& name : generator::ProjectFileNames(s.ClassName))
+    for (const std::string& candidate : {name, generator::BackupName(name)})
+      if (candidate.size() > longest.size()) longest = candidate;
+  return longest;
+}
+
+// A class name that makes a file name, or a backup's, longer than a folder
+// entry can be.
+std::optional<TextProblem> CheckFileNames(const WizardSettings& s) {
+  const std::string longest = LongestNameInFolder(s);
+  if (longest.size() <= platform::kMaxNameLength) return std::nullopt;
+  return TextProblem{InputField::ClassName, TextProblem::Kind::NameTooLong, 0, 0, platform::kMaxNameLength,
+                     longest, longest.size()};
+}
+
 }  // namespace
 
 std::variant<WizardSettings, TextProblem> EncodeSettings(const WizardSettings& typed) {
@@ -80,6 +123,8 @@ std::variant<WizardSettings, TextProblem> EncodeSettings(const WizardSettings& t
   encoded.CodePage = generator::FilesCodePage(typed);
   const auto problem = [](InputField field, const platform::Conversion& c, unsigned codePage) {
     if (c.result == platform::Conversion::Result::NotUtf8) return TextProblem{field, TextProblem::Kind::NotUtf8};
+    if (c.result == platform::Conversion::Result::LoneSurrogate)
+      return TextProblem{field, TextProblem::Kind::LoneSurrogate, c.character};
     return TextProblem{field, TextProblem::Kind::NotInCodePage, c.character, codePage};
   };
   const std::pair<InputField, std::string WizardSettings::*> texts[] = {
@@ -111,10 +156,34 @@ std::optional<TextProblem> CheckTexts(const WizardSettings& s) {
     if (auto p = CheckNameLength(InputField::InterfaceUnit, unitName, s, generator::LongestInterfaceUnitName))
       return p;
   if (auto p = CheckFreeText(InputField::FriendlyName, s.FriendlyName)) return p;
+  if (auto p = CheckFileNames(s)) return p;
   if (lineTooLong)
     if (auto p = CheckNameLength(InputField::ClassName, s.ClassName.size(), s, generator::LongestClassName)) return p;
   if (auto p = CheckFreeText(InputField::Description, s.Description)) return p;
   return std::nullopt;
+}
+
+std::variant<std::string, TextProblem> FolderToWrite(const WizardSettings& s, const std::string& workingDirectory,
+                                                     platform::PathStyle style) {
+  using platform::PathStyle;
+  const std::string& text = s.OutputFolderText;
+  if (text.empty() || (text.size() == 1 && platform::IsSeparator(text[0], style))) return std::string();
+  const platform::PathParts typed = platform::SplitPath(text, style);
+  if (typed.root == platform::PathParts::Root::None)
+    return TextProblem{InputField::OutputFolder, TextProblem::Kind::NoFolder, 0, 0, 0, text};
+  const platform::PathParts full =
+      platform::FullPath(typed, platform::SplitPath(workingDirectory, style), style);
+  if (const auto bad = platform::FirstBadName(full, style)) return FolderNameProblem(*bad, style);
+  std::string folder = platform::JoinPath(full, style);
+  if (folder.empty()) return folder;
+
+  const bool inBytes = style == PathStyle::Posix;
+  const std::string longestName = LongestNameInFolder(s);
+  const std::string longestPath = folder + (style == PathStyle::Windows ? '\\' : '/') + longestName;
+  if (const std::size_t length = platform::PathLength(longestPath, style); length > platform::MaxPathLength(style))
+    return TextProblem{InputField::OutputFolder, TextProblem::Kind::PathTooLong, 0, 0, platform::MaxPathLength(style),
+                       longestName, length, inBytes};
+  return folder;
 }
 
 bool IsValidIdentifier(std::string_view name) {
@@ -133,7 +202,8 @@ bool IsValidUnitFileName(std::string_view name) {
 
 bool ClassNameBreaksProject(const WizardSettings& s) {
   const std::string& name = s.ClassName;
-  if (AnySameName(generator::ProjectSourceNames(), name) || AnySameName(generator::AddInUnitLookups(s), "T" + name))
+  if (AnySameName(generator::ProjectSourceNames(), name) || AnySameName(generator::AddInUnitLookups(s), "T" + name) ||
+      platform::IsDeviceName(name))
     return true;
   // Reverting to the default must settle a clash with the interface unit,
   // so with the default class name it is the unit that is refused.

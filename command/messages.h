@@ -17,8 +17,17 @@ std::string_view FieldName(InputField field);
 // The message that names the field and says what it cannot hold.
 std::string TextProblemText(const TextProblem& problem);
 
+// What a text holding a lone UTF-16 surrogate is told, for What (a field,
+// or for the command line an argument): the code unit as given.
+std::string LoneSurrogateText(const std::string& what, char32_t unit);
+
 // The error a failed run ends with.
 std::string FailureText(const Failed& failed);
+
+// A dry run's report, one line each: the folders it would create, the
+// files generating would write and the backups it would make, and what it
+// did not try.
+std::string PlanText(const Planned& plan);
 
 // The text of an unexpected error as the user sees it: a full stop is added
 // when the message ends in a character above ".".

@@ -127,20 +127,24 @@ TEST(DiskFaults, AFileSizeLimitAtAnyFileChangesNothing) {
   }
 }
 
+// Into a new chain of folders: they stay, and the error names the outermost
+// and counts the rest.
 TEST(DiskFaults, TheProgramUnderAFileSizeLimitReportsTheFileInsteadOfDyingInIt) {
   TempFolder dir;
+  const std::string folder = dir / "made/a/b";
   const ChildResult r = InChild([&](std::string& report) {
     const rlimit cap{2048, 2048};  // ulimit -f 2
     ::setrlimit(RLIMIT_FSIZE, &cap);
     ::signal(SIGXFSZ, SIG_DFL);  // the program must ignore the signal itself
-    return RunShell(std::string(QUILLFERN_CLI_EXE) + " -a Excel -V XP -o '" + dir.str() + "' 2>&1", report);
+    return RunShell(std::string(QUILLFERN_CLI_EXE) + " -a Excel -V XP -o '" + folder + "' 2>&1", report);
   });
   EXPECT_EQ(r.status, 1) << r.report;
-  EXPECT_NE(r.report.find("error: Unable to write project files.\nerror: could not write " + dir / "Unit1.pas" +
-                          ": " + std::strerror(EFBIG) + "; nothing was changed\n"),
+  EXPECT_NE(r.report.find("error: Unable to write project files.\nerror: could not write " + folder + "/Unit1.pas" +
+                          ": " + std::strerror(EFBIG) + "; nothing was changed; created before the failure and left "
+                          "in place: " + dir / "made" + " and the 2 folders below it\n"),
             std::string::npos)
       << r.report;
-  EXPECT_TRUE(ListTree(dir.path()).empty());
+  EXPECT_TRUE(ListTree(folder).empty());
 }
 
 TEST(DiskFaults, AFullFileSystemPartWayIsReportedWithTheFileAndNoFileIsLeftIncomplete) {
@@ -211,55 +215,36 @@ TEST(ReadOnlyPlaces, FoldersNobodyMayWriteAreRefusedWithTheirReason) {
                           mountPoint / "a" + ": " + ro + "\n\x01");
 }
 
-TEST(LongPaths, NamesAndPathsPastTheSystemsLimitsFailClearlyAndReportWhatStays) {
+// Past the system's limits nothing is made: a name longer than NAME_MAX,
+// a class name whose project source name or backup would be, or a chain
+// deeper than PATH_MAX is refused with the limit and the length before the
+// first folder, and what fits right at a limit is written.
+TEST(LongPaths, NamesAndPathsPastTheSystemsLimitsAreRefusedBeforeAnythingIsMade) {
   TempFolder dir;
-  // One component longer than NAME_MAX.
   const std::string tooLong = dir / std::string(NAME_MAX + 1, 'n');
   const CliResult name = RunCliWith({"-o", tooLong});
-  EXPECT_EQ(name.status, 1);
-  EXPECT_EQ(name.err, "error: Unable to create output folder.\nerror: could not create " + tooLong + ": " +
-                          std::strerror(ENAMETOOLONG) + "\n");
-  // A component of exactly NAME_MAX is fine.
+  EXPECT_EQ(name.status, 2);
+  EXPECT_EQ(name.err, "error: Output folder holds a name of 256 bytes, \"" + std::string(24, 'n') + "..." +
+                          std::string(12, 'n') + "\", and the system takes at most 255 in a name.\n");
   const std::string longest = dir / std::string(NAME_MAX, 'm');
   EXPECT_EQ(RunCliWith({"-o", longest}).status, 0);
   EXPECT_EQ(ListTree(longest).size(), 7u);
 
-  // A class name whose project source name is one byte too long: nothing is written.
-  const std::string cls(NAME_MAX - 3, 'C');  // + ".dpr" is NAME_MAX + 1
+  // "<class>.~dpr", the project source's backup, is the longest name.
+  const std::string cls(NAME_MAX - 4, 'C');
   const CliResult file = RunCliWith({"-c", cls, "-o", dir / "cls"});
-  EXPECT_EQ(file.status, 1);
-  EXPECT_NE(file.err.find("error: could not write " + dir / "cls" + "/" + cls + ".dpr: " +
-                          std::strerror(ENAMETOOLONG) + "; nothing was changed" +
-                          "; created before the failure and left in place: " + dir / "cls" + "\n"),
-            std::string::npos)
-      << file.err;
-  EXPECT_TRUE(ListTree(dir / "cls").empty());
+  EXPECT_EQ(file.status, 2);
+  EXPECT_EQ(file.err.rfind("error: Class Name is too long for a file name: ", 0), 0u) << file.err;
+  EXPECT_EQ(RunCliWith({"-c", cls.substr(1), "-o", dir / "cls"}).status, 0);
 
-  // A chain deeper than PATH_MAX: the folders made before the limit stay
-  // and are named.
   std::string deep = dir / "deep";
-  std::vector<std::string> chain;
-  while (deep.size() < PATH_MAX + 200) {
-    deep += "/" + std::string(200, 'd');
-    chain.push_back(deep);
-  }
+  while (deep.size() < PATH_MAX + 200) deep += "/" + std::string(200, 'd');
   const CliResult d = RunCliWith({"-o", deep});
-  EXPECT_EQ(d.status, 1);
-  std::vector<std::string> made{dir / "deep"};
-  std::string missing;
-  for (const std::string& p : chain) {
-    if (p.size() < PATH_MAX) made.push_back(p);
-    else if (missing.empty()) missing = p;
-  }
-  // The whole report fits on a screen: the failing folder by its two ends,
-  // the ones left by the outermost and a count.
-  const std::string head = "error: Unable to create output folder.\nerror: could not create ";
-  EXPECT_EQ(d.err, head + dir / "deep" + "/.../" + std::string(200, 'd') + " (" + std::to_string(missing.size()) +
-                           " characters): " + std::strerror(ENAMETOOLONG) +
-                           "; created before the failure and left in place: " + dir / "deep" + " and the " +
-                           std::to_string(made.size() - 1) + " folders below it\n");
-  EXPECT_LT(d.err.size(), 80u * 12) << d.err;
-  for (const std::string& p : made) EXPECT_TRUE(fs::is_directory(p)) << p.size();
+  EXPECT_EQ(d.status, 2);
+  EXPECT_EQ(d.err, "error: Output folder is too long for this project: its longest path, ending in "
+                   "\"AccessAddin1.~dpr\", would be " +
+                       std::to_string(deep.size() + 18) + " bytes, and the system takes at most 4095 in a path.\n");
+  EXPECT_EQ(ListTree(dir.path()).count("deep/"), 0u);
 }
 
 TEST(OddNames, FolderNamesKeepTheirBytesAndTextsGoIntoTheCodePage) {
