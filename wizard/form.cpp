@@ -380,7 +380,9 @@ WizardSettings TfrmNewOfficeAddIn::ReadSettings() {
   return settings;  // CodePage 0: the system's, which Delphi reads the files in
 }
 
-std::string TfrmNewOfficeAddIn::Text(ControlId id) const { return platform::Utf8FromUtf16(WindowText(Item(id))); }
+// As typed, a lone surrogate (pasted in) among it: the command refuses that
+// by its code unit, where a U+FFFD would pass for a character typed.
+std::string TfrmNewOfficeAddIn::Text(ControlId id) const { return platform::Wtf8FromUtf16(WindowText(Item(id))); }
 
 void TfrmNewOfficeAddIn::SetText(ControlId id, const std::string& text) {
   ::SetWindowTextW(Item(id), platform::Utf16FromUtf8(text).c_str());

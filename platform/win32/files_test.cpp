@@ -18,6 +18,7 @@ using testing::ListTree;
 using testing::TempFolder;
 using platform::win32::ScopedErrorMode;
 using testing::ScopedWineDrive;
+using testing::UnusedDrive;
 
 // The names in Folder that match Pattern (such as "RWR*.tmp").
 std::set<std::string> Matching(const std::string& folder, const std::string& pattern) {
@@ -28,14 +29,6 @@ std::set<std::string> Matching(const std::string& folder, const std::string& pat
   do names.insert(found.cFileName);
   while (::FindNextFileA(search.get(), &found));
   return names;
-}
-
-// A drive letter that names no drive.
-std::string UnusedDrive() {
-  const DWORD used = ::GetLogicalDrives();
-  for (char letter = 'Y'; letter > 'D'; --letter)
-    if (!(used & (1u << (letter - 'A')))) return std::string(1, letter) + ":";
-  return {};
 }
 
 TEST(FolderProbes, TakeADriveWithAndWithoutItsBackslash) {
@@ -56,6 +49,17 @@ TEST(FolderProbes, SeeNoFolderOnADriveThatIsNotThere) {
   EXPECT_FALSE(FolderExists(drive + "\\Work"));
   EXPECT_FALSE(CreateFolderPath(drive + "\\Work\\Out").ok());
   EXPECT_TRUE(IsFolderWriteProtected(drive + "\\Work"));
+  // Looking tells as much: nothing can be made there, and why, also for the
+  // drive's root alone. (Wine's CreateDirectoryW says "file not found"
+  // where the drive's attributes say "path not found".)
+  for (const std::string& folder : {drive + "\\Work\\Out", drive}) {
+    const FolderPlan plan = PlanFolders(folder);
+    EXPECT_TRUE(plan.blocked) << folder;
+    ASSERT_FALSE(plan.toCreate.empty()) << folder;
+    EXPECT_EQ(plan.toCreate.front(), folder == drive ? drive + "\\" : drive + "\\Work") << folder;
+    EXPECT_TRUE(plan.error) << folder;
+    EXPECT_TRUE(MakeFolder(plan.toCreate.front())) << folder;
+  }
 }
 
 TEST(FolderProbes, TellAFileFromAFolderWithABackslashAfterIt) {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/utf8.h"
 #include "platform/win32/scoped.h"
 #include "platform/win32/utf16.h"
 
@@ -172,6 +173,29 @@ std::string ReadAll(HANDLE from) {
 
 }  // namespace
 
+std::wstring Utf16FromWtf8(std::string_view text) {
+  std::wstring wide;
+  for (std::size_t at = 0; at < text.size();) {
+    const platform::Decoded d = platform::DecodeUtf8(text, at);
+    const char32_t c = d.ok || d.loneSurrogate ? d.character : 0xFFFD;
+    if (c >= 0x10000) {
+      wide += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+      wide += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      wide += static_cast<wchar_t>(c);
+    }
+    at += d.length;
+  }
+  return wide;
+}
+
+std::string UnusedDrive() {
+  const DWORD used = ::GetLogicalDrives();
+  for (char letter = 'Y'; letter > 'D'; --letter)
+    if (!(used & (1u << (letter - 'A')))) return std::string(1, letter) + ":";
+  return {};
+}
+
 ScopedFile StartProcess(const std::string& commandLine, HANDLE input, HANDLE output, HANDLE error) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -180,7 +204,7 @@ ScopedFile StartProcess(const std::string& commandLine, HANDLE input, HANDLE out
   startup.hStdOutput = output;
   startup.hStdError = error;
   PROCESS_INFORMATION info{};
-  std::wstring command = platform::Utf16FromUtf8(commandLine);
+  std::wstring command = Utf16FromWtf8(commandLine);
   if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                         &info)) {
     ADD_FAILURE() << "cannot start " << commandLine << " (error " << ::GetLastError() << ")";

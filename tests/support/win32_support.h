@@ -73,6 +73,14 @@ std::string ShortPathOf(const std::string& path);
 // A command line argument quoted for the Microsoft C runtime's parser.
 std::string Quote(const std::string& argument);
 
+// Text (UTF-8) in UTF-16, with a lone surrogate's three WTF-8 bytes as its
+// code unit, so that a test can type or pass half a surrogate pair as a
+// user can; other malformed bytes become U+FFFD.
+std::wstring Utf16FromWtf8(std::string_view text);
+
+// A drive letter ("Q:") that names no drive; empty when every one does.
+std::string UnusedDrive();
+
 struct ProcessResult {
   DWORD exitCode = 0;
   std::string out;  // standard output, every byte

@@ -134,7 +134,7 @@ Wizard::~Wizard() {
 }
 
 void Wizard::SetText(int id, const std::string& text) const {
-  const std::wstring wide = platform::Utf16FromUtf8(text);
+  const std::wstring wide = Utf16FromWtf8(text);
   ::SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG,
                         5000, nullptr);
 }

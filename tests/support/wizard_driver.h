@@ -48,7 +48,8 @@ class Wizard {
   HWND window() const { return window_; }
   HWND Control(int id) const { return ::GetDlgItem(window_, id); }
   std::string Text(int id) const { return WindowTextOf(Control(id)); }
-  // Replaces a box's whole text (UTF-8), as pasting over a selection would.
+  // Replaces a box's whole text (UTF-8, or WTF-8 for half a surrogate pair),
+  // as pasting over a selection would.
   void SetText(int id, const std::string& text) const;
   bool Checked(int id) const;
   int Selection(int listId) const;

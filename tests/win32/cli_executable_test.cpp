@@ -126,6 +126,35 @@ TEST(CliExecutable, AFixedClassIdAndMomentGiveTheSameBytesEveryRun) {
   EXPECT_FALSE(fs::exists(temp.path() / "C"));
 }
 
+// The first line of Err that is an error, without its line end.
+std::string FirstError(const std::string& err) {
+  const std::size_t at = err.find("error: ");
+  return at == std::string::npos ? "" : err.substr(at, err.find("\r\n", at) - at);
+}
+
+// Half a surrogate pair anywhere on the command line or in SOURCE_DATE_EPOCH
+// is refused by its code unit before anything is done; no U+FFFD stands in
+// for it.
+TEST(CliExecutable, RefusesHalfASurrogatePairAsGivenNamingTheArgument) {
+  TempFolder temp;
+  const std::string half = "\xED\xB0\x80";  // U+DC00 in WTF-8, which the command line passes on as it is
+  const ProcessResult folder = RunCliExecutable({"-o", temp / "sur" + half + "x"});
+  EXPECT_EQ(folder.exitCode, 2u);
+  EXPECT_EQ(folder.err, "error: Argument 2 holds U+DC00, half of a UTF-16 surrogate pair without its other half, which "
+                        "is no character.\r\n");
+  const ProcessResult name = RunCliExecutable({"-a", "Word", "-f", half, "-o", temp / "out"});
+  EXPECT_EQ(name.exitCode, 2u);
+  EXPECT_EQ(FirstError(name.err).rfind("error: Argument 4 holds U+DC00", 0), 0u) << name.err;
+  {
+    ::SetEnvironmentVariableW(L"SOURCE_DATE_EPOCH", L"17\xD800");
+    const ProcessResult epoch = RunCliExecutable({"-o", temp / "out"});
+    ::SetEnvironmentVariableW(L"SOURCE_DATE_EPOCH", nullptr);
+    EXPECT_EQ(epoch.exitCode, 2u);
+    EXPECT_EQ(FirstError(epoch.err).rfind("error: SOURCE_DATE_EPOCH holds U+D800", 0), 0u) << epoch.err;
+  }
+  EXPECT_TRUE(ListTree(temp.path()).empty());
+}
+
 // A console of this process's own while the owner lives, on which the
 // programs it runs write; the process's standard handles are put back
 // afterwards.
