@@ -297,6 +297,42 @@ TEST(Cli, ReportsFoldersItCannotCreate) {
   EXPECT_EQ(root.err, "error: Unable to create directory.\n");
 }
 
+// The first line of Err that is an error.
+std::string FirstError(const std::string& err) {
+  const std::size_t at = err.find("error: ");
+  return at == std::string::npos ? "" : err.substr(at, err.find('\n', at) - at);
+}
+
+// Every folder form of this system: a real run makes that folder and
+// nothing beside it, or refuses with its exit status and makes nothing; a
+// dry run makes nothing and ends the same way, with the same error.
+TEST(Cli, TakesEachFolderFormAsTheSystemDoesAndADryRunEndsTheSameWay) {
+  for (const quillfern::testing::FolderForm& form : quillfern::testing::FolderForms()) {
+    SCOPED_TRACE(form.what);
+    TempFolder temp;
+    if (form.inAFileWay) quillfern::testing::WriteBytes(temp / "file", "x");
+    const std::set<std::string> before = ListTree(temp.path());
+    const quillfern::testing::ScopedWorkingDirectory inside(temp.path());
+    std::vector<std::string> args = {"-o", quillfern::testing::FolderText(form, temp.str())};
+    args.insert(args.end(), form.extra.begin(), form.extra.end());
+    std::vector<std::string> dryRun = args;
+    dryRun.push_back("--dry-run");
+    const CliResult planned = RunCliWith(dryRun);
+    EXPECT_EQ(planned.status, form.status) << "dry run: " << planned.err;
+    EXPECT_EQ(ListTree(temp.path()), before) << "the dry run made something";
+    const CliResult real = RunCliWith(args);
+    EXPECT_EQ(real.status, form.status) << real.err;
+    EXPECT_EQ(ListTree(temp.path()), quillfern::testing::TreeAfter(form)) << real.err;
+    if (form.status == 0) {
+      EXPECT_EQ(planned.out.rfind("Dry run: ", 0), 0u) << planned.out;
+    } else {
+      EXPECT_NE(FirstError(real.err).find(form.error), std::string::npos) << real.err;
+      EXPECT_EQ(FirstError(planned.err), FirstError(real.err));
+      EXPECT_LT(real.err.size(), 80u * 6) << "a refusal fits on a screen";
+    }
+  }
+}
+
 TEST(Cli, ListsTheCatalogueAndAnswersHelpAndVersion) {
   const CliResult list = RunCliWith({"--list"});
   EXPECT_EQ(list.status, 0);

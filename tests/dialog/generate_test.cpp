@@ -1,6 +1,7 @@
 // Every way the Generate button can end, from the user's side: the questions
 // and notices with their exact words, titles, icons, buttons and places, the
 // answers, where the focus lands, and the files on disk afterwards.
+#include <algorithm>
 #include <map>
 #include <thread>
 
@@ -291,6 +292,69 @@ TEST_F(GenerateTest, AFriendlyNameTheCodePageCannotHoldIsRefusedAndOneItHoldsIsW
   Generate();
   ExpectGenerated("Access 2000 COM Add-In generated successfully.");
   EXPECT_NE(ReadBytes(work.path() / "Unit1.pas").find("'Caf\xE9',\r\n"), std::string::npos);
+}
+
+// Folders as Windows users type them, and texts pasted with half a
+// surrogate pair: a form Windows takes lands the project there; one the
+// project cannot be written into is refused in an error before anything is
+// made, and its box gets the focus.
+TEST_F(GenerateTest, TakesTheFolderFormsWindowsTakesAndRefusesTheOthersBeforeMakingAnything) {
+  ASSERT_TRUE(wizard.window());
+  std::string deep = work.str();
+  for (int level = 0; level < 20000; ++level) deep += "\\a";
+  std::string forward = work.str();
+  std::replace(forward.begin(), forward.end(), '\\', '/');
+  const std::string half = " holds U+D800, half of a UTF-16 surrogate pair without its other half, which is no character.";
+  const struct {
+    const char* what;
+    int box;
+    std::string text;
+    std::string error;           // or, when empty, the project lands in LandsIn, below the working folder
+    std::string landsIn = {};
+  } cases[] = {
+      {"forward slashes", edtFolder, forward + "/x//y/", "", "x/y"},
+      {"a trailing blank", edtFolder, work / "x ",
+       "Output folder holds the name \"x \", which ends in a blank; Windows would drop the blank and name another "
+       "folder."},
+      {"a device", edtFolder, work / "x\\CON\\y", "Output folder holds the name \"CON\", which Windows keeps for a device."},
+      {"a server without a share", edtFolder, "\\\\server", "Output folder \"\\\\server\" names no folder."},
+      {"20,000 levels", edtFolder, deep,
+       "Output folder is too long for this project: its longest path, ending in \"AccessAddin1.~dpr\", would be " +
+           std::to_string(deep.size() + 18) + " characters, and Windows takes at most 259 in a path."},
+      {"half a pair in the folder", edtFolder, work.str() + "\\sur\xED\xA0\x80x", std::string("Output folder") + half},
+      {"half a pair in the friendly name", edtFriendlyName, "New \xED\xA0\x80 Add-In", std::string("Friendly Name") + half},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    wizard.SetText(edtFolder, work.str());
+    wizard.SetText(edtFriendlyName, "New Access Add-In");
+    wizard.SetText(c.box, c.text);
+    Generate();
+    if (c.error.empty()) {
+      Give(Answer::Enter, NextMessage());  // Yes, create it
+      ExpectGenerated("Access 2000 COM Add-In generated successfully.");
+      EXPECT_EQ(ListTree(work / c.landsIn), kAccessProject);
+      fs::remove_all(work.path() / "x");
+      continue;
+    }
+    const MessageWindow error = NextMessage();
+    ExpectNotice(error, "Error", "error", c.error, {80, 200});
+    Give(Answer::ClickOk, error);
+    EXPECT_TRUE(NoMessageOpen());
+    EXPECT_EQ(wizard.FocusId(), c.box);
+    EXPECT_TRUE(ListTree(work.path()).empty()) << "something was made";
+  }
+  // A class name Windows keeps for a device is asked about as any name that
+  // breaks the project.
+  wizard.SetText(edtFolder, work.str());
+  wizard.SetText(edtClassName, "Nul");
+  Generate();
+  const MessageWindow question = NextMessage();
+  ExpectConfirmation(question, "Class Name is not valid identifier.\r\nWould you like to revert it to default value?",
+                     {50, 200});
+  Give(Answer::ClickYes, question);
+  EXPECT_EQ(wizard.Text(edtClassName), "AccessAddin1");
+  EXPECT_TRUE(ListTree(work.path()).empty());
 }
 
 TEST_F(GenerateTest, AnUnexpectedErrorIsShownUnderTheApplicationTitleAndTheDialogStaysOpen) {

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -245,6 +246,69 @@ TEST(LongPaths, NamesAndPathsPastTheSystemsLimitsAreRefusedBeforeAnythingIsMade)
                    "\"AccessAddin1.~dpr\", would be " +
                        std::to_string(deep.size() + 18) + " bytes, and the system takes at most 4095 in a path.\n");
   EXPECT_EQ(ListTree(dir.path()).count("deep/"), 0u);
+}
+
+// Single quotes around Text for the shell.
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// The calls of a dry run of the generator with Args, in the folder Where,
+// that make, remove, rename or write a file or folder, one a line; and its
+// exit status, 98 when strace did not see it start.
+int WatchDryRun(const TempFolder& where, const std::vector<std::string>& args, std::string& changes) {
+  const char* changing =
+      "mkdir,mkdirat,creat,rename,renameat,renameat2,unlink,unlinkat,rmdir,link,linkat,symlink,symlinkat,"
+      "truncate,ftruncate,mknod,mknodat,chmod,fchmodat,utimensat";
+  std::string command = "cd " + ShellQuoted(where.str()) + " && strace -f -qq -o " + ShellQuoted(where / "calls") +
+                        " -e trace=execve,open,openat," + changing + " " + QUILLFERN_CLI_EXE + " --dry-run";
+  for (const std::string& arg : args) command += " " + ShellQuoted(arg);
+  std::string said;
+  const int status = RunShell(command + " >/dev/null 2>&1", said);
+  std::stringstream calls(ReadBytes(where / "calls"));
+  fs::remove(where / "calls");
+  bool started = false;
+  for (std::string line; std::getline(calls, line);) {
+    if (line.find(" execve(") != std::string::npos) {
+      started = true;
+      continue;
+    }
+    const bool opens = line.find(" open(") != std::string::npos || line.find(" openat(") != std::string::npos;
+    const bool writes = line.find("O_WRONLY") != std::string::npos || line.find("O_RDWR") != std::string::npos ||
+                        line.find("O_CREAT") != std::string::npos || line.find("O_TRUNC") != std::string::npos;
+    if (!opens || writes) changes += line + "\n";
+  }
+  return started ? status : 98;
+}
+
+// The system calls of a dry run, watched: none makes, removes, renames or
+// writes a file or folder, for any folder form or over an earlier project,
+// and each ends with the exit status a real run gives (the CLI's tests run
+// the same forms for real).
+TEST(DryRun, MakesNoFileOrFolderForAnyFolderFormAsStraceSeesIt) {
+  std::string found;
+  if (RunShell("command -v strace", found) != 0) GTEST_SKIP() << "strace is not installed: scripts/install-packages tests";
+  for (const FolderForm& form : FolderForms()) {
+    SCOPED_TRACE(form.what);
+    TempFolder temp;
+    if (form.inAFileWay) WriteBytes(temp / "file", "x");
+    std::vector<std::string> args = {"-o", FolderText(form, temp.str())};
+    args.insert(args.end(), form.extra.begin(), form.extra.end());
+    std::string changes;
+    EXPECT_EQ(WatchDryRun(temp, args, changes), form.status);
+    EXPECT_EQ(changes, "");
+    EXPECT_EQ(ListTree(temp.path()), form.inAFileWay ? std::set<std::string>{"file"} : std::set<std::string>{});
+  }
+  // Over an earlier project, whose files it reads to tell the backups.
+  TempFolder project;
+  ASSERT_EQ(RunCliWith({"-a", "Excel", "-o", project.str()}).status, 0);
+  const std::set<std::string> before = ListTree(project.path());
+  std::string changes;
+  EXPECT_EQ(WatchDryRun(project, {"-o", project.str(), "--force", "-c", "Other"}, changes), 0);
+  EXPECT_EQ(changes, "");
+  EXPECT_EQ(ListTree(project.path()), before);
 }
 
 TEST(OddNames, FolderNamesKeepTheirBytesAndTextsGoIntoTheCodePage) {

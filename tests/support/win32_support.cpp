@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include "platform/utf8.h"
@@ -187,6 +188,20 @@ std::wstring Utf16FromWtf8(std::string_view text) {
     at += d.length;
   }
   return wide;
+}
+
+std::set<std::string> ListPrefix() {
+  namespace fs = std::filesystem;
+  const fs::path root = "C:\\";
+  std::set<std::string> paths;
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+    const bool directory = it->is_directory();
+    paths.insert(it->path().lexically_relative(root).generic_u8string() + (directory ? "/" : ""));
+    // A link (Wine links the user's shell folders to the Unix home) leads out of the prefix.
+    if (directory && (::GetFileAttributesW(it->path().c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+      it.disable_recursion_pending();
+  }
+  return paths;
 }
 
 std::string UnusedDrive() {

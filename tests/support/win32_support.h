@@ -78,6 +78,11 @@ std::string Quote(const std::string& argument);
 // user can; other malformed bytes become U+FFFD.
 std::wstring Utf16FromWtf8(std::string_view text);
 
+// Every path on drive C: (in Wine the prefix's drive_c), as ListTree gives
+// them, without going into a link (Wine links the user's shell folders,
+// Desktop, Documents and the like, to the Unix home outside the prefix).
+std::set<std::string> ListPrefix();
+
 // A drive letter ("Q:") that names no drive; empty when every one does.
 std::string UnusedDrive();
 

@@ -13,6 +13,7 @@
 #include "platform/date_time.h"
 #include "platform/win32/scoped.h"
 #include "platform/win32/utf16.h"
+#include "support/cli_support.h"
 #include "support/generator_support.h"
 #include "support/win32_support.h"
 
@@ -130,6 +131,41 @@ TEST(CliExecutable, AFixedClassIdAndMomentGiveTheSameBytesEveryRun) {
 std::string FirstError(const std::string& err) {
   const std::size_t at = err.find("error: ");
   return at == std::string::npos ? "" : err.substr(at, err.find("\r\n", at) - at);
+}
+
+// The folder forms run through the executable, as Windows hands it its
+// command line: each makes the folder the form names and nothing else, or is
+// refused with its exit status; its dry run ends the same way and leaves
+// every entry of the prefix's drive as it was.
+TEST(CliExecutable, TakesEachFolderFormAsWindowsDoesAndADryRunChangesNothingInThePrefix) {
+  std::vector<FolderForm> forms = FolderForms();
+  // Nothing can be made on a drive that is not there; looking tells as much.
+  const std::string drive = UnusedDrive();
+  ASSERT_NE(drive, "");
+  forms.push_back({"a drive that is not there", drive + "\\x", 1, {}, "Unable to create output folder."});
+  for (const FolderForm& form : forms) {
+    const std::string text = FolderText(form, "C:\\x");
+    if (text.size() > 30000) continue;  // longer than a command line can be
+    SCOPED_TRACE(form.what);
+    TempFolder temp;
+    if (form.inAFileWay) WriteBytes(temp / "file", "x");
+    const ScopedWorkingDirectory inside(temp.path());
+    std::vector<std::string> args = {"-o", FolderText(form, temp.str())};
+    args.insert(args.end(), form.extra.begin(), form.extra.end());
+    std::vector<std::string> dryRun = args;
+    dryRun.push_back("--dry-run");
+    const std::set<std::string> prefix = ListPrefix();
+    const ProcessResult planned = RunCliExecutable(dryRun);
+    EXPECT_EQ(planned.exitCode, static_cast<DWORD>(form.status)) << "dry run: " << planned.err;
+    EXPECT_EQ(ListPrefix(), prefix) << "the dry run changed the prefix";
+    const ProcessResult real = RunCliExecutable(args);
+    EXPECT_EQ(real.exitCode, static_cast<DWORD>(form.status)) << real.err;
+    EXPECT_EQ(ListTree(temp.path()), TreeAfter(form)) << real.err;
+    if (form.status != 0) {
+      EXPECT_NE(FirstError(real.err).find(form.error), std::string::npos) << real.err;
+      EXPECT_EQ(FirstError(planned.err), FirstError(real.err));
+    }
+  }
 }
 
 // Half a surrogate pair anywhere on the command line or in SOURCE_DATE_EPOCH
