@@ -1,11 +1,13 @@
 // The identifier and unit-file-name checks, and the output folder's one
-// trailing separator, against models written from the rules directly.
+// trailing separator, against models written from the rules directly; and
+// the folder's normal form, which must read back as itself.
 #include <cstdint>
 #include <string>
 
 #include "command/generate_command.h"
 #include "fuzz/fuzz_input.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -57,5 +59,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool endsInSeparator = !name.empty() && name.back() == platform::kPathDelimiter;
   if (folder != (endsInSeparator ? name.substr(0, name.size() - 1) : name))
     fuzz::Fail("OutputFolder removed other than one trailing separator", folder);
+
+  // The one form of a folder every step takes reads back as the same
+  // folder, by either system's rules, wherever its names are ones the
+  // system takes.
+  for (const platform::PathStyle style : {platform::PathStyle::Windows, platform::PathStyle::Posix}) {
+    const platform::PathParts parts = platform::SplitPath(name, style);
+    const std::string joined = platform::JoinPath(parts, style);
+    if (joined.empty() || platform::FirstBadName(parts, style)) continue;
+    if (!(platform::SplitPath(joined, style) == parts)) fuzz::Fail("a folder's normal form reads back otherwise", name);
+  }
   return 0;
 }

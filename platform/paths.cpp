@@ -15,6 +15,9 @@ using Root = PathParts::Root;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The characters Windows takes in no name, besides the control characters.
+constexpr std::string_view kRefusedInNames = "<>:\"|?*/\\";
+
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // Adds Piece to Names as the system reads it in a path that is not literal:
@@ -76,6 +79,7 @@ PathParts SplitNetworkOrDevice(std::string_view rest, std::size_t rootNames, con
   for (const std::string_view piece : Pieces(rest, PathStyle::Windows)) {
     if (found < rootNames) {
       if (piece.empty()) continue;
+      if (piece == "." || piece == "..") return {Root::None, {}, {}};  // no server, share or device
       (parts.rootText += piece) += '\\';
       ++found;
     } else {
@@ -83,6 +87,10 @@ PathParts SplitNetworkOrDevice(std::string_view rest, std::size_t rootNames, con
     }
   }
   if (found < rootNames) return {Root::None, {}, {}};
+  // A server or share holds no character a name may not: "\\/?\x" would
+  // otherwise be written as a literal path.
+  if (root == Root::Share && parts.rootText.find_first_of(kRefusedInNames.substr(0, 7), 2) != std::string::npos)
+    return {Root::None, {}, {}};
   return parts;
 }
 
@@ -107,17 +115,20 @@ PathParts SplitWindows(std::string_view t) {
 // a digit or a superscript 1, 2 or 3 after them.
 constexpr std::array<std::string_view, 6> kDevices = {"AUX", "CON", "CONIN$", "CONOUT$", "NUL", "PRN"};
 
-constexpr std::string_view kRefusedInNames = "<>:\"|?*/\\";
 
 }  // namespace
 
 bool IsSeparator(char c, PathStyle style) { return c == '/' || (style == PathStyle::Windows && c == '\\'); }
 
 PathParts SplitPath(std::string_view text, PathStyle style) {
-  if (!text.empty() && std::all_of(text.begin(), text.end(), IsBlank)) return {Root::None, {}, {}};
-  if (style == PathStyle::Windows) return SplitWindows(text);
-  if (!text.empty() && text[0] == '/') return Named(Root::Posix, "/", text.substr(1), style);
-  return Named(Root::Relative, "", text, style);
+  PathParts parts = style == PathStyle::Windows ? SplitWindows(text)
+                    : !text.empty() && text[0] == '/' ? Named(Root::Posix, "/", text.substr(1), style)
+                                                      : Named(Root::Relative, "", text, style);
+  // Blanks alone name no folder, however many separators stand among them.
+  const auto blank = [](const std::string& name) { return std::all_of(name.begin(), name.end(), IsBlank); };
+  if (parts.root == Root::Relative && !parts.names.empty() && std::all_of(parts.names.begin(), parts.names.end(), blank))
+    return {Root::None, {}, {}};
+  return parts;
 }
 
 std::string JoinPath(const PathParts& path, PathStyle style) {
@@ -128,6 +139,8 @@ std::string JoinPath(const PathParts& path, PathStyle style) {
     text += path.names[i];
   }
   if (path.names.empty() && !text.empty() && IsSeparator(text.back(), style)) text.pop_back();
+  // "C:" alone is the drive's root; its working directory is "C:.".
+  if (path.names.empty() && path.root == PathParts::Root::DriveRelative) text += '.';
   return text;
 }
 

@@ -58,7 +58,8 @@ PathParts SplitPath(std::string_view text, PathStyle style);
 // between them, and no separator at the end, so that the folder's files are
 // this text, a separator and their names. A root alone is written without
 // its separator: "C:" (which, so written, still names the drive's root),
-// "\\server\share"; the POSIX root and "\" alone are the empty text.
+// "\\server\share"; the POSIX root and "\" alone are the empty text; a
+// drive's working directory is "C:.".
 std::string JoinPath(const PathParts& path, PathStyle style);
 
 // On Windows, the path as Windows takes it when it is given to a call: a

@@ -63,6 +63,7 @@ TEST(SplitPath, ReadsEachSystemsFormsIntoTheRootAndTheNames) {
       {kWindows, "C:", Root::Drive, "C:\\", {}, "C:"},  // a bare drive is its root
       {kWindows, "C:\\", Root::Drive, "C:\\", {}, "C:"},
       {kWindows, "c:x\\y", Root::DriveRelative, "c:", {"x", "y"}, "c:x\\y"},
+      {kWindows, "c:x\\..", Root::DriveRelative, "c:", {}, "c:."},  // the drive's working directory, not its root
       {kWindows, "\\x", Root::CurrentDrive, "\\", {"x"}, "\\x"},
       {kWindows, "a/b", Root::Relative, "", {"a", "b"}, "a\\b"},
       {kWindows, "ab", Root::Relative, "", {"ab"}, "ab"},
@@ -76,6 +77,8 @@ TEST(SplitPath, ReadsEachSystemsFormsIntoTheRootAndTheNames) {
       {kWindows, "\\\\", Root::None, "", {}, ""},
       {kWindows, "\\\\server", Root::None, "", {}, ""},
       {kWindows, "\\\\server\\\\", Root::None, "", {}, ""},
+      {kWindows, "\\\\/?\\x\\y", Root::None, "", {}, ""},  // no share, and no \\?\ either
+      {kWindows, "///./x/y", Root::None, "", {}, ""},
       {kWindows, "   ", Root::None, "", {}, ""},
       {kWindows, "\\\\?\\C:\\x \\..\\y\\", Root::Literal, "\\\\?\\C:\\", {"x ", "..", "y"}, "\\\\?\\C:\\x \\..\\y"},
       {kWindows, "\\\\?\\C:\\a\\\\b/c", Root::Literal, "\\\\?\\C:\\", {"a", "", "b/c"}, "\\\\?\\C:\\a\\\\b/c"},
@@ -92,6 +95,8 @@ TEST(SplitPath, ReadsEachSystemsFormsIntoTheRootAndTheNames) {
       {kPosix, "C:\\x \\y", Root::Relative, "", {"C:\\x \\y"}, "C:\\x \\y"},
       {kPosix, "//", Root::Posix, "/", {}, ""},
       {kPosix, " \t ", Root::None, "", {}, ""},
+      {kPosix, "  //", Root::None, "", {}, ""},
+      {kPosix, "/  ", Root::Posix, "/", {"  "}, "/  "},
       {kPosix, " x ", Root::Relative, "", {" x "}, " x "},
   };
   for (const auto& c : cases) {
