@@ -453,8 +453,6 @@ TEST(FolderToWrite, GivesEachSystemsFolderOrWhyTheProjectCannotGoThere) {
   };
   std::string deep = "C:";
   for (int level = 0; level < 20000; ++level) deep += "\\a";
-  std::string posixLong = "/";
-  for (int level = 0; level < 21; ++level) posixLong += std::string(200, 'd') + "/";
   // A relative folder of Length bytes in names of a hundred.
   const auto ofLength = [](std::size_t length) {
     std::string folder;
@@ -468,31 +466,22 @@ TEST(FolderToWrite, GivesEachSystemsFolderOrWhyTheProjectCannotGoThere) {
     const char* className = "ExcelAddin1";
     const char* message = nullptr;
   } cases[] = {
-      {win, "C:\\x\\\\y", "C:\\x\\y"},
-      {win, "C:/x/y/", "C:\\x\\y"},
       {win, "ab", "C:\\work\\ab"},  // one part, in the working folder
-      {win, "a/b", "C:\\work\\a\\b"},
       {win, "..\\..\\x", "C:\\x"},
-      {win, "D:x", "D:\\x"},
       {win, "C:", "C:"},  // the drive's root, to which "\" and a name are added
-      {win, "C:\\", "C:"},
       {win, "\\", ""},  // no folder to create: the unexpected error
       {win, "/", ""},
       {win, "\\\\server\\share\\", "\\\\server\\share"},
       {win, "\\\\", problem(Kind::NoFolder, "\\\\"), "ExcelAddin1", "Output folder \"\\\\\" names no folder."},
-      {win, "\\\\server", problem(Kind::NoFolder, "\\\\server")},
-      {win, "   ", problem(Kind::NoFolder, "   ")},
       {win, "C:\\x ", problem(Kind::EndsInBlankOrDot, "x ", ' '), "ExcelAddin1",
        "Output folder holds the name \"x \", which ends in a blank; Windows would drop the blank and name another "
        "folder."},
-      {win, "C:\\x.\\y", problem(Kind::EndsInBlankOrDot, "x.", '.')},
       {win, "\\\\?\\C:\\x ", "\\\\?\\C:\\x "},  // taken as written
       {win, "\\\\?\\C:\\x\\..", problem(Kind::NotAName, ".."), "ExcelAddin1",
        "Output folder holds the name \"..\", which names no folder in a \\\\?\\ path, where every name is taken as "
        "written."},
       {win, "C:\\x\\CON", problem(Kind::DeviceName, "CON"), "ExcelAddin1",
        "Output folder holds the name \"CON\", which Windows keeps for a device."},
-      {win, "C:\\aux.txt\\y", problem(Kind::DeviceName, "aux.txt")},
       {win, "C:\\x?y", problem(Kind::RefusedCharacter, "x?y", '?'), "ExcelAddin1",
        "Output folder holds the name \"x?y\", and Windows takes no ? (U+003F) in a name."},
       {win, "C:\\" + std::string(256, 'n'), tooLong(Kind::NameTooLong, std::string(256, 'n'), 256, 255, false)},
@@ -507,12 +496,9 @@ TEST(FolderToWrite, GivesEachSystemsFolderOrWhyTheProjectCannotGoThere) {
       // A relative folder is counted as Windows counts it, from the drive.
       {win, std::string(236, 'p'), tooLong(Kind::PathTooLong, "ExcelAddin1.~dpr", 261, 259, false)},
       {win, deep, tooLong(Kind::PathTooLong, "ExcelAddin1.~dpr", 40019, 259, false)},
-      {posix, "/tmp//x/", "/tmp/x"},
       {posix, "ab", "ab"},
       {posix, "/", ""},
       {posix, "//", ""},
-      {posix, " ", problem(Kind::NoFolder, " ")},
-      {posix, "/x /CON/a?b", "/x /CON/a?b"},
       {posix, "/" + std::string(256, 'n'), tooLong(Kind::NameTooLong, std::string(256, 'n'), 256, 255, true),
        "ExcelAddin1",
        "Output folder holds a name of 256 bytes, \"nnnnnnnnnnnnnnnnnnnnnnnn...nnnnnnnnnnnn\", and the system takes at "
@@ -520,7 +506,6 @@ TEST(FolderToWrite, GivesEachSystemsFolderOrWhyTheProjectCannotGoThere) {
       // The folder, one and sixteen: 4095 is the most.
       {posix, ofLength(4078), ofLength(4078)},
       {posix, ofLength(4079), tooLong(Kind::PathTooLong, "ExcelAddin1.~dpr", 4096, 4095, true)},
-      {posix, posixLong, tooLong(Kind::PathTooLong, "ExcelAddin1.~dpr", 4238, 4095, true)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.style == win ? "Windows: " : "POSIX: ") + c.text.substr(0, 60));
