@@ -484,6 +484,9 @@ TEST(FolderToWrite, GivesEachSystemsFolderOrWhyTheProjectCannotGoThere) {
        "Output folder holds the name \"CON\", which Windows keeps for a device."},
       {win, "C:\\x?y", problem(Kind::RefusedCharacter, "x?y", '?'), "ExcelAddin1",
        "Output folder holds the name \"x?y\", and Windows takes no ? (U+003F) in a name."},
+      // A line break would end the message's line: it is shown by its code.
+      {win, "C:\\new\nline", problem(Kind::RefusedCharacter, "new\nline", '\n'), "ExcelAddin1",
+       "Output folder holds the name \"newU+000Aline\", and Windows takes no U+000A in a name."},
       {win, "C:\\" + std::string(256, 'n'), tooLong(Kind::NameTooLong, std::string(256, 'n'), 256, 255, false)},
       // Three, the folder, one and sixteen: 259 is the most.
       {win, "C:\\" + std::string(239, 'p'), "C:\\" + std::string(239, 'p')},

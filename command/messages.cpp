@@ -46,7 +46,19 @@ std::string Shortened(const std::string& name) {
   return name.substr(0, starts[24]) + "..." + name.substr(starts[starts.size() - 12]);
 }
 
-std::string Quoted(const std::string& name) { return "\"" + Shortened(name) + "\""; }
+// A name in quotes, shortened, each character that would not show (a tab,
+// a line break) by its code.
+std::string Quoted(const std::string& name) {
+  const std::string shortened = Shortened(name);
+  std::string shown;
+  for (std::size_t at = 0; at < shortened.size();) {
+    const platform::Decoded d = platform::DecodeUtf8(shortened, at);
+    if (d.ok && IsInvisible(d.character)) shown += CodePoint(d.character);
+    else shown.append(shortened, at, d.length);
+    at += d.length;
+  }
+  return "\"" + shown + "\"";
+}
 
 // "262 characters" on Windows, which counts UTF-16 units; "4100 bytes" on POSIX.
 std::string Counted(std::size_t length, bool inBytes) {
