@@ -56,7 +56,7 @@ std::string OfficeVersion(const std::string& key) {
   return release.empty() ? "Office " + key : "Office " + release + " (" + key + ")";
 }
 
-// "Office 2000 and 2002/XP": the releases the catalogue writes projects for.
+// The releases the catalogue writes projects for, as one text ("Office ... and ...").
 std::string CatalogueReleases() {
   std::string names;
   for (std::size_t v = 0; v < catalogue::OfficeVersions.size(); ++v)
