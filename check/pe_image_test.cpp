@@ -17,7 +17,7 @@ namespace {
 // A small image: DOS header, PE header, one section holding the export
 // directory, its table of name addresses and the names; then, if asked,
 // a certificate table at the end.
-struct Spec {
+struct Wanted {
   std::uint16_t machine = kMachineX64;
   bool pe32Plus = true;
   bool dll = true;
@@ -45,36 +45,36 @@ struct Layout {
   std::size_t headersEnd = 0;
 };
 
-std::string Build(const Spec& spec, Layout* layout = nullptr) {
+std::string Build(const Wanted& wanted, Layout* layout = nullptr) {
   Layout l;
   std::string b(kSectionFileAt, '\0');
   b[0] = 'M';
   b[1] = 'Z';
   Put32(b, 0x3C, kPeAt);
   b.replace(kPeAt, 4, std::string("PE\0\0", 4));
-  Put16(b, kPeAt + 4, spec.machine);
+  Put16(b, kPeAt + 4, wanted.machine);
   Put16(b, l.sectionCount, 1);
-  const std::uint32_t optionalSize = spec.pe32Plus ? 240 : 224;
+  const std::uint32_t optionalSize = wanted.pe32Plus ? 240 : 224;
   Put16(b, l.optionalSize, optionalSize);
-  Put16(b, kPeAt + 22, spec.dll ? 0x2022 : 0x0022);
-  Put16(b, l.optional, spec.pe32Plus ? 0x20B : 0x10B);
-  l.directories = l.optional + (spec.pe32Plus ? 112 : 96);
+  Put16(b, kPeAt + 22, wanted.dll ? 0x2022 : 0x0022);
+  Put16(b, l.optional, wanted.pe32Plus ? 0x20B : 0x10B);
+  l.directories = l.optional + (wanted.pe32Plus ? 112 : 96);
   Put32(b, l.directories - 4, 16);
   l.sectionTable = l.optional + optionalSize;
   l.headersEnd = l.sectionTable + 40;
 
   // The section's data: directory (40 bytes), name addresses, names.
   std::string data(40, '\0');
-  Put32(data, 24, static_cast<std::uint32_t>(spec.exports.size()));
+  Put32(data, 24, static_cast<std::uint32_t>(wanted.exports.size()));
   const std::uint32_t table = 40;
   Put32(data, 32, kSectionAddress + table);
-  std::uint32_t name = table + 4 * static_cast<std::uint32_t>(spec.exports.size());
+  std::uint32_t name = table + 4 * static_cast<std::uint32_t>(wanted.exports.size());
   l.nameTable = kSectionFileAt + table;
   l.firstName = kSectionFileAt + name;
-  for (std::size_t i = 0; i < spec.exports.size(); ++i) {
+  for (std::size_t i = 0; i < wanted.exports.size(); ++i) {
     Put32(data, table + 4 * i, kSectionAddress + name);
     data.resize(name);
-    data += spec.exports[i] + '\0';
+    data += wanted.exports[i] + '\0';
     name = static_cast<std::uint32_t>(data.size());
   }
   const auto dataSize = static_cast<std::uint32_t>(data.size());
@@ -86,7 +86,7 @@ std::string Build(const Spec& spec, Layout* layout = nullptr) {
   Put32(b, l.sectionTable + 16, dataSize);
   Put32(b, l.sectionTable + 20, kSectionFileAt);
   b += data;
-  if (spec.certificates) {
+  if (wanted.certificates) {
     b.resize((b.size() + 7) / 8 * 8, '\0');
     Put32(b, l.directories + 4 * 8, static_cast<std::uint32_t>(b.size()));
     Put32(b, l.directories + 4 * 8 + 4, 16);
@@ -123,7 +123,7 @@ PeImage ReadWhole(const std::string& bytes) {
 TEST(PeImage, ReadsWhatTheHeadersSay) {
   struct Case {
     const char* what;
-    Spec spec;
+    Wanted wanted;
   };
   const Case cases[] = {
       {"a 64-bit DLL", {}},
@@ -132,12 +132,12 @@ TEST(PeImage, ReadsWhatTheHeadersSay) {
       {"an executable", {kMachineX64, true, false, {"main"}, false}},
   };
   for (const Case& c : cases) {
-    const PeImage image = ReadWhole(Build(c.spec));
-    EXPECT_EQ(image.machine, c.spec.machine) << c.what;
-    EXPECT_EQ(image.pe32Plus, c.spec.pe32Plus) << c.what;
-    EXPECT_EQ(image.isDll, c.spec.dll) << c.what;
-    EXPECT_EQ(image.hasCertificates, c.spec.certificates) << c.what;
-    EXPECT_EQ(image.exports, c.spec.exports) << c.what;
+    const PeImage image = ReadWhole(Build(c.wanted));
+    EXPECT_EQ(image.machine, c.wanted.machine) << c.what;
+    EXPECT_EQ(image.pe32Plus, c.wanted.pe32Plus) << c.what;
+    EXPECT_EQ(image.isDll, c.wanted.dll) << c.what;
+    EXPECT_EQ(image.hasCertificates, c.wanted.certificates) << c.what;
+    EXPECT_EQ(image.exports, c.wanted.exports) << c.what;
     EXPECT_FALSE(image.exportsProblem) << c.what;
   }
 }
