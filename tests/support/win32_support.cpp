@@ -194,12 +194,21 @@ std::set<std::string> ListPrefix() {
   namespace fs = std::filesystem;
   const fs::path root = "C:\\";
   std::set<std::string> paths;
-  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-    const bool directory = it->is_directory();
-    paths.insert(it->path().lexically_relative(root).generic_u8string() + (directory ? "/" : ""));
-    // A link (Wine links the user's shell folders to the Unix home) leads out of the prefix.
-    if (directory && (::GetFileAttributesW(it->path().c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
-      it.disable_recursion_pending();
+  // Folder by folder, so that one that goes while it is listed (Wine's own
+  // programs keep files in the prefix) is passed over rather than the end.
+  std::vector<fs::path> folders{root};
+  while (!folders.empty()) {
+    const fs::path folder = folders.back();
+    folders.pop_back();
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+      std::error_code gone;
+      const bool directory = it->is_directory(gone);
+      paths.insert(it->path().lexically_relative(root).generic_u8string() + (directory ? "/" : ""));
+      // A link (Wine links the user's shell folders to the Unix home) leads out of the prefix.
+      if (directory && (::GetFileAttributesW(it->path().c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        folders.push_back(it->path());
+    }
   }
   return paths;
 }
