@@ -111,12 +111,6 @@ GenerateOutcome Generate(GenerateView& view, const WizardSettings& s, const std:
 
 }  // namespace
 
-std::string OutputFolder(const std::string& folderText) {
-  if (!folderText.empty() && platform::IsSeparator(folderText.back(), platform::kPathStyle))
-    return folderText.substr(0, folderText.size() - 1);
-  return folderText;
-}
-
 GenerateOutcome RunGenerateCommand(GenerateView& view, const GenerateOptions& options) {
   // The names first, each with its question, whatever else is wrong.
   const WizardSettings typed = view.ReadSettings();
@@ -130,7 +124,7 @@ GenerateOutcome RunGenerateCommand(GenerateView& view, const GenerateOptions& op
 
   // Then the folder, worked out once and checked against every limit before
   // anything is asked or made: the folder checked is the folder written into.
-  auto checked = FolderToWrite(settings, platform::CurrentDirectory(), platform::kPathStyle);
+  auto checked = OutputFolder(settings, platform::CurrentDirectory(), platform::kPathStyle);
   if (auto* problem = std::get_if<TextProblem>(&checked)) return Refused{Refused::Reason::InvalidText, std::move(*problem)};
   const std::string folder = std::get<std::string>(std::move(checked));
   // The folder text "\" (or "/" on POSIX) leaves no folder to create.

@@ -139,15 +139,10 @@ struct GenerateOptions {
   int lockWaitMilliseconds = kLockWaitMilliseconds;
 };
 
-// The folder text less one trailing separator ('\' or '/' on Windows, '/'
-// on POSIX). The text is UTF-8 (or, on POSIX, the system's bytes), where a
-// separator byte is never part of another character.
-std::string OutputFolder(const std::string& folderText);
-
 // Runs one generation, or a dry run of it, and says what it came to. The
 // checks come in this order: the class name, then the interface unit (each
 // with its question), the texts in the files' code page and their lengths,
-// then the output folder (FolderToWrite: its form, its names and the
+// then the output folder (OutputFolder: its form, its names and the
 // project's paths against the system's limits), all before anything is
 // asked about the folder or made. Errors the command does not expect (an
 // output folder that is empty and so cannot be created, a missing template)

@@ -129,13 +129,6 @@ TEST(IsValidUnitFileName, NeedsAnIdentifierFollowedByPasAtTheOnlyPlaceItStands) 
   for (const auto& [name, valid] : cases) EXPECT_EQ(IsValidUnitFileName(name), valid) << '"' << name << '"';
 }
 
-TEST(OutputFolder, RemovesOneTrailingSeparatorOnly) {
-  const std::string d(1, platform::kPathDelimiter);
-  const std::pair<std::string, std::string> cases[] = {{"out" + d, "out"}, {"out" + d + d, "out" + d}, {"out", "out"},
-                                                        {d, ""}, {"", ""}};
-  for (const auto& [text, folder] : cases) EXPECT_EQ(OutputFolder(text), folder) << '"' << text << '"';
-}
-
 TEST(UnexpectedErrorText, AddsAFullStopAfterCharactersAboveTheDot) {
   const std::pair<const char*, const char*> cases[] = {
       {"Unable to create directory", "Unable to create directory."}, {"Resource X not found", "Resource X not found."},
@@ -438,7 +431,7 @@ TEST_F(GenerateCommand, RefusesTextsTheUnitCannotHoldNamingTheirField) {
 // rules run here as well as on Windows. The Excel project's longest name is
 // "ExcelAddin1.~dpr", 16 characters; with the class name "A" it is
 // "Uninstall.~bat", 14.
-TEST(FolderToWrite, GivesEachSystemsFolderOrWhyTheProjectCannotGoThere) {
+TEST(OutputFolder, GivesEachSystemsFolderOrWhyTheProjectCannotGoThere) {
   using Kind = TextProblem::Kind;
   using platform::PathStyle;
   const PathStyle win = PathStyle::Windows, posix = PathStyle::Posix;
@@ -514,7 +507,7 @@ TEST(FolderToWrite, GivesEachSystemsFolderOrWhyTheProjectCannotGoThere) {
     SCOPED_TRACE(std::string(c.style == win ? "Windows: " : "POSIX: ") + c.text.substr(0, 60));
     WizardSettings s = quillfern::testing::NewProjectSettings(1, 1, c.text);
     s.ClassName = c.className;
-    const auto folder = FolderToWrite(s, c.style == win ? "C:\\work" : "/home/user", c.style);
+    const auto folder = OutputFolder(s, c.style == win ? "C:\\work" : "/home/user", c.style);
     if (const auto* expected = std::get_if<std::string>(&c.expected)) {
       const auto* got = std::get_if<std::string>(&folder);
       EXPECT_TRUE(got && *got == *expected) << (got ? *got : TextProblemText(std::get<TextProblem>(folder)));

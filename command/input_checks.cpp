@@ -163,7 +163,7 @@ std::optional<TextProblem> CheckTexts(const WizardSettings& s) {
   return std::nullopt;
 }
 
-std::variant<std::string, TextProblem> FolderToWrite(const WizardSettings& s, const std::string& workingDirectory,
+std::variant<std::string, TextProblem> OutputFolder(const WizardSettings& s, const std::string& workingDirectory,
                                                      platform::PathStyle style) {
   using platform::PathStyle;
   const std::string& text = s.OutputFolderText;

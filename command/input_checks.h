@@ -80,7 +80,7 @@ std::optional<TextProblem> CheckTexts(const generator::WizardSettings& settings)
 // (the folder, a separator, and the longest of the seven names, their
 // backup names and the writer's staging name) longer than the system takes
 // (259 on Windows, 4095 bytes on POSIX).
-std::variant<std::string, TextProblem> FolderToWrite(const generator::WizardSettings& settings,
+std::variant<std::string, TextProblem> OutputFolder(const generator::WizardSettings& settings,
                                                      const std::string& workingDirectory, platform::PathStyle style);
 
 // A letter or "_", then letters, digits or "_"; never empty, and never one of

@@ -1,12 +1,10 @@
-// The identifier and unit-file-name checks, and the output folder's one
-// trailing separator, against models written from the rules directly; and
-// the folder's normal form, which must read back as itself.
+// The identifier and unit-file-name checks, against models written from the
+// rules directly; and a folder's normal form, which must read back as itself.
 #include <cstdint>
 #include <string>
 
-#include "command/generate_command.h"
+#include "command/input_checks.h"
 #include "fuzz/fuzz_input.h"
-#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace {
@@ -54,11 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Fail("IsValidIdentifier differs from the model", name);
   if (command::IsValidUnitFileName(name) != ModelUnitFileName(name))
     fuzz::Fail("IsValidUnitFileName differs from the model", name);
-
-  const std::string folder = command::OutputFolder(name);
-  const bool endsInSeparator = !name.empty() && name.back() == platform::kPathDelimiter;
-  if (folder != (endsInSeparator ? name.substr(0, name.size() - 1) : name))
-    fuzz::Fail("OutputFolder removed other than one trailing separator", folder);
 
   // The one form of a folder every step takes reads back as the same
   // folder, by either system's rules, wherever its names are ones the
