@@ -6,6 +6,7 @@
 #include "check/registry_text.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/guid.h"
 #include "platform/program.h"
 
 namespace quillfern::check {
@@ -41,18 +42,6 @@ std::vector<std::string> VersionKeys(const std::vector<std::string>& subkeys) {
     versions.push_back(name);
   }
   return versions;
-}
-
-// A class identifier as the registry writes one: "{" 8-4-4-4-12 hexadecimal digits "}".
-bool IsClassId(std::string_view text) {
-  if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
-  for (std::size_t i = 1; i < 37; ++i) {
-    const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-    const char c = text[i];
-    if (dash != (c == '-')) return false;
-    if (!dash && !((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
-  }
-  return true;
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -221,7 +210,7 @@ class Checker {
       cls.progIdPlace = progId->first;
       cls.clsid = TextOf(progId->second).value_or(std::string());
     }
-    if (!IsClassId(cls.clsid)) {
+    if (!platform::IsRegistryGuid(cls.clsid)) {
       if (!report_.registrations.empty()) {
         Problem& p = Add(Kind::ClassNotRegistered);
         p.data = cls.clsid;

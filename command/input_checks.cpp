@@ -18,9 +18,6 @@ namespace {
 
 using generator::WizardSettings;
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Delphi's reserved words: the class name becomes the library's name
 // ("library begin;") and the interface unit's name stands in a uses clause,
 // where none of these can stand. Directives (register, name, message, ...)
@@ -187,9 +184,9 @@ std::variant<std::string, TextProblem> OutputFolder(const WizardSettings& s, con
 }
 
 bool IsValidIdentifier(std::string_view name) {
-  if (name.empty() || !(IsLetter(name[0]) || name[0] == '_')) return false;
+  if (name.empty() || !(platform::IsAsciiLetter(name[0]) || name[0] == '_')) return false;
   for (char c : name.substr(1))
-    if (!(IsLetter(c) || IsDigit(c) || c == '_')) return false;
+    if (!(platform::IsAsciiLetter(c) || platform::IsAsciiDigit(c) || c == '_')) return false;
   return !IsReservedWord(name);
 }
 

@@ -1,24 +1,13 @@
 #include "generator/machine_values.h"
 
 #include "platform/ascii.h"
+#include "platform/guid.h"
 
 namespace quillfern::generator {
 
-namespace {
-
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-}  // namespace
-
 std::variant<std::string, ClassIdProblem> ClassIdFromText(std::string_view text) {
   constexpr std::string_view kNull = "{00000000-0000-0000-0000-000000000000}";
-  if (text.size() != kNull.size() || text.front() != '{' || text.back() != '}') return ClassIdProblem::NotRegistryForm;
-  for (std::size_t i = 1; i + 1 < text.size(); ++i) {
-    const bool hyphen = i == 9 || i == 14 || i == 19 || i == 24;
-    if (hyphen ? text[i] != '-' : !IsHexDigit(text[i])) return ClassIdProblem::NotRegistryForm;
-  }
+  if (!platform::IsRegistryGuid(text)) return ClassIdProblem::NotRegistryForm;
   std::string id = platform::AsciiUpper(text);
   if (id == kNull) return ClassIdProblem::Null;
   return id;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/guid.h"
 
@@ -135,9 +136,8 @@ std::string BackupName(const std::string& fileName) {
 
 bool IsStagingName(std::string_view name) {
   if (name.size() != kStagingNameLength || name.substr(0, 3) != "~qf" || name.substr(9) != ".tmp") return false;
-  return std::all_of(name.begin() + 3, name.begin() + 9, [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-  });
+  return std::all_of(name.begin() + 3, name.begin() + 9,
+                     [](char c) { return platform::IsAsciiLetter(c) || platform::IsAsciiDigit(c); });
 }
 
 std::vector<std::string> StagingLeftovers(const std::string& folder) {

@@ -1,5 +1,6 @@
-// Letter case in ASCII, the one folding that names, options, resource names
-// and reserved words need: A to Z against a to z, every other byte as it is.
+// Letters, digits and letter case in ASCII, the one folding that names,
+// options, resource names and reserved words need: A to Z against a to z,
+// every other byte as it is.
 // Portable; the system code page's own upper-casing is AnsiUpperCase.
 #pragma once
 
@@ -7,6 +8,10 @@
 #include <string_view>
 
 namespace quillfern::platform {
+
+constexpr bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+constexpr bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsHexDigit(char c) { return IsAsciiDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
 constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }

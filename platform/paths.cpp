@@ -18,8 +18,6 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 // The characters Windows takes in no name, besides the control characters.
 constexpr std::string_view kRefusedInNames = "<>:\"|?*/\\";
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 // Adds Piece to Names as the system reads it in a path that is not literal:
 // an empty piece (a run of separators) and "." add nothing; ".." takes the
 // name before it away, and stays only where nothing is left to take in a
@@ -102,7 +100,7 @@ PathParts SplitWindows(std::string_view t) {
       return SplitNetworkOrDevice(t.substr(4), 1, "\\\\.\\", Root::Device);
     return SplitNetworkOrDevice(t.substr(2), 2, "\\\\", Root::Share);
   }
-  if (t.size() >= 2 && IsDriveLetter(t[0]) && t[1] == ':') {
+  if (t.size() >= 2 && IsAsciiLetter(t[0]) && t[1] == ':') {
     const std::string drive(t.substr(0, 2));
     if (t.size() == 2 || sep(2)) return Named(Root::Drive, drive + '\\', t.substr(std::min<std::size_t>(3, t.size())), PathStyle::Windows);
     return Named(Root::DriveRelative, drive, t.substr(2), PathStyle::Windows);
