@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "check/registry_text.h"
+
 namespace quillfern::check {
 
 namespace {
@@ -19,12 +21,8 @@ constexpr std::uint16_t kFileDll = 0x2000;
 constexpr std::uint16_t kMagicPe32 = 0x10B, kMagicPe32Plus = 0x20B;
 constexpr std::size_t kExportEntry = 0, kCertificateEntry = 4;
 
-std::uint16_t U16(std::string_view b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
-}
-std::uint32_t U32(std::string_view b, std::size_t at) {
-  return static_cast<std::uint32_t>(U16(b, at)) | static_cast<std::uint32_t>(U16(b, at + 2)) << 16;
-}
+constexpr auto U16 = LittleEndian16;
+constexpr auto U32 = LittleEndian32;
 
 struct Section {
   std::uint32_t address, rawSize, rawOffset;

@@ -1,5 +1,7 @@
 #include "check/registry_text.h"
 
+#include <algorithm>
+
 #include "platform/utf8.h"
 
 namespace quillfern::check {
@@ -24,18 +26,20 @@ std::string Utf8FromUtf16Le(std::string_view bytes) {
   return out;
 }
 
+std::string Utf8UpToNul(std::string_view utf16le) {
+  std::string text = Utf8FromUtf16Le(utf16le);
+  text.resize(std::min(text.find('\0'), text.size()));
+  return text;
+}
+
 std::optional<std::string> TextOf(const platform::RegistryValue& value) {
   if (!value.present || (value.type != platform::kRegSz && value.type != platform::kRegExpandSz)) return std::nullopt;
-  std::string text = Utf8FromUtf16Le(value.data);
-  text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
-  return text;
+  return Utf8UpToNul(value.data);
 }
 
 std::optional<std::uint32_t> DwordOf(const platform::RegistryValue& value) {
   if (!value.present || value.type != platform::kRegDword || value.data.size() != 4) return std::nullopt;
-  std::uint32_t number = 0;
-  for (int i = 3; i >= 0; --i) number = number << 8 | static_cast<unsigned char>(value.data[static_cast<std::size_t>(i)]);
-  return number;
+  return LittleEndian32(value.data, 0);
 }
 
 std::string TypeName(std::uint32_t type) {
