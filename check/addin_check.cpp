@@ -210,24 +210,16 @@ class Checker {
       cls.progIdPlace = progId->first;
       cls.clsid = TextOf(progId->second).value_or(std::string());
     }
-    if (!platform::IsRegistryGuid(cls.clsid)) {
-      if (!report_.registrations.empty()) {
-        Problem& p = Add(Kind::ClassNotRegistered);
-        p.data = cls.clsid;
-      }
-      return;
-    }
+    // Only an add-in that is registered is faulted for a missing class.
+    const auto notRegistered = [&] {
+      if (!report_.registrations.empty()) Add(Kind::ClassNotRegistered).data = cls.clsid;
+    };
+    if (!platform::IsRegistryGuid(cls.clsid)) return notRegistered();
     const std::string serverKey = "CLSID\\" + cls.clsid + "\\InprocServer32";
     auto server = FindInClasses(serverKey, *classView_);
     if (!server) {
       server = FindInClasses(serverKey, Other(*classView_));
-      if (!server) {
-        if (!report_.registrations.empty()) {
-          Problem& p = Add(Kind::ClassNotRegistered);
-          p.data = cls.clsid;
-        }
-        return;
-      }
+      if (!server) return notRegistered();
       if (!otherBitness_ && !report_.registrations.empty()) {
         Problem& p = Add(Kind::OtherBitness);
         p.place = server->first;
@@ -372,15 +364,19 @@ class Checker {
       for (const std::string& version : VersionKeys(ListRegistryKey(hive, view, kPoliciesKey).subkeys))
         roots.push_back({hive, version, std::string(kPoliciesKey) + "\\" + version + "\\" +
                                             std::string(AppName(*report_.app))});
+    // Each root's entry for this add-in in its list of managed add-ins, read
+    // once: "Block all unmanaged add-ins" asks whether any root of a version has one.
+    std::vector<std::optional<RegistryValue>> entries;
+    for (const Versioned& r : roots)
+      entries.push_back(Read(PlaceIn(r.hive, view, r.root + "\\Resiliency\\AddinList"), report_.progId));
     const auto listedIn = [&](const std::string& version) {
-      for (const Versioned& r : roots)
-        if (r.version == version && Read(PlaceIn(r.hive, view, r.root + "\\Resiliency\\AddinList"), report_.progId))
-          return true;
+      for (std::size_t i = 0; i < roots.size(); ++i)
+        if (roots[i].version == version && entries[i]) return true;
       return false;
     };
-    for (const Versioned& r : roots) {
-      const Place list = PlaceIn(r.hive, view, r.root + "\\Resiliency\\AddinList");
-      if (const auto value = Read(list, report_.progId)) CheckManagedEntry(list, r.version, *value);
+    for (std::size_t i = 0; i < roots.size(); ++i) {
+      const Versioned& r = roots[i];
+      if (entries[i]) CheckManagedEntry(PlaceIn(r.hive, view, r.root + "\\Resiliency\\AddinList"), r.version, *entries[i]);
       const Place resiliency = PlaceIn(r.hive, view, r.root + "\\Resiliency");
       if (const auto restrict = Read(resiliency, "RestrictToList");
           restrict && DwordOf(*restrict).value_or(0) != 0 && !listedIn(r.version)) {
