@@ -8,6 +8,7 @@
 #include "catalogue/catalogue.h"
 #include "check/addin_check.h"
 #include "check/registry_text.h"
+#include "cli/text.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 
@@ -58,11 +59,9 @@ std::string OfficeVersion(const std::string& key) {
 
 // The releases the catalogue writes projects for, as one text ("Office ... and ...").
 std::string CatalogueReleases() {
-  std::string names;
-  for (std::size_t v = 0; v < catalogue::OfficeVersions.size(); ++v)
-    names += (v == 0 ? "" : v + 1 == catalogue::OfficeVersions.size() ? " and " : ", ") +
-             std::string(catalogue::OfficeVersions[v].VersionName);
-  return "Office " + names;
+  std::vector<std::string> names;
+  for (const auto& version : catalogue::OfficeVersions) names.emplace_back(version.VersionName);
+  return "Office " + Listed(names, " and ");
 }
 
 std::string AppName(const AddinReport& r) {
@@ -228,12 +227,10 @@ std::optional<Words> DescribeDll(const Problem& p, const AddinReport& r) {
       return Words{"its DLL does not export DllGetClassObject",
               p.path + " does not export DllGetClassObject, which COM calls to create the add-in.",
               "Keep DllGetClassObject in the exports clause of the project source and build it again."};
-    case Kind::MissingRegistrationExports: {
-      std::string names;
-      for (const std::string& n : p.names) names += (names.empty() ? "" : ", ") + n;
-      return Words{"", p.path + " does not export " + names + ", which regsvr32 calls to register and unregister it.",
+    case Kind::MissingRegistrationExports:
+      return Words{"", p.path + " does not export " + Listed(p.names, ", ") +
+                      ", which regsvr32 calls to register and unregister it.",
               "Keep them in the exports clause of the project source and build it again."};
-    }
     case Kind::ExportsUnreadable:
       return Words{"", "The export names of " + p.path + " could not be read, so whether it exports DllGetClassObject is "
                   "unknown.",
@@ -365,14 +362,9 @@ void WriteText(const std::vector<AddinReport>& reports, std::ostream& out) {
     for (const Problem& p : r.problems) {
       const Words words = Describe(p, r);
       out << "  " << SeverityWord(check::SeverityOf(p.kind)) << ": " << words.text << "\n";
-      std::string lead = "    do: ";
-      for (std::size_t start = 0; !words.advice.empty() && start <= words.advice.size();) {
-        const std::size_t end = words.advice.find('\n', start);
-        out << lead << words.advice.substr(start, end == std::string::npos ? std::string::npos : end - start) << "\n";
-        if (end == std::string::npos) break;
-        start = end + 1;
-        lead = "        ";
-      }
+      if (words.advice.empty()) continue;
+      const std::vector<std::string> advice = Lines(words.advice);
+      for (std::size_t i = 0; i < advice.size(); ++i) out << (i == 0 ? "    do: " : "        ") << advice[i] << "\n";
     }
   }
   if (reports.empty()) out << "No COM add-in is registered for the Office applications checked.\n";

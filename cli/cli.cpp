@@ -9,6 +9,7 @@
 #include "catalogue/catalogue.h"
 #include "cli/check_command.h"
 #include "cli/options.h"
+#include "cli/text.h"
 #include "command/generate_command.h"
 #include "command/messages.h"
 #include "platform/files.h"
@@ -25,16 +26,6 @@ using command::Planned;
 using command::Question;
 using command::Refused;
 using generator::WizardSettings;
-
-// The lines of a message of the command's.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines(1);
-  for (const char c : text) {
-    if (c == '\n') lines.emplace_back();
-    else lines.back() += c;
-  }
-  return lines;
-}
 
 void PrintCatalogue(std::ostream& out) {
   out << "Host        Executable     Default interface units\n";
@@ -90,12 +81,6 @@ class TerminalView : public command::GenerateView {
   std::ostream& err_;
 };
 
-std::string Joined(std::vector<std::string>::const_iterator first, std::vector<std::string>::const_iterator last) {
-  std::string text;
-  for (; first != last; ++first) text += (text.empty() ? "" : ", ") + *first;
-  return text;
-}
-
 // A path as an error line shows it: whole, unless it is so long (a chain
 // past the system's limits) that it would fill the screen; then its first
 // folders and its last name around "...", and its length.
@@ -143,9 +128,9 @@ void ExplainWrite(const Failed::WriteFiles& step, std::ostream& err) {
     err << "error: could not write " << path << ": " << platform::ErrorText(w.Error);
   if (w.NothingChanged) err << "; nothing was changed";
   else if (done == names) err << "; no file was written";
-  else err << "; the project is incomplete: written and left in place: " << Joined(names, done)
-           << "; not written: " << Joined(done, step.fileNames.end());
-  if (!w.Backups.empty()) err << "; earlier files kept as backups: " << Joined(w.Backups.begin(), w.Backups.end());
+  else err << "; the project is incomplete: written and left in place: " << Listed({names, done}, ", ")
+           << "; not written: " << Listed({done, step.fileNames.end()}, ", ");
+  if (!w.Backups.empty()) err << "; earlier files kept as backups: " << Listed(w.Backups, ", ");
 }
 
 // The second error line of a failed run: where it stopped, the system's
@@ -182,7 +167,7 @@ int ListPlan(const Planned& plan, std::ostream& out) {
 int ShowGenerated(const Generated& generated, std::ostream& out) {
   out << catalogue::SuccessMessage(generated.settings.TargetApp, generated.settings.TargetVersion) << "\n";
   if (!generated.backups.empty())
-    out << "Replaced files kept as backups: " << Joined(generated.backups.begin(), generated.backups.end()) << "\n";
+    out << "Replaced files kept as backups: " << Listed(generated.backups, ", ") << "\n";
   return kGenerated;
 }
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "catalogue/catalogue.h"
+#include "cli/text.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "version.h"
@@ -23,13 +24,6 @@ struct Words {
   bool force = false, dryRun = false, list = false, json = false;
 };
 
-// "A, B or C", or with another word before the last.
-std::string Listed(const std::vector<std::string>& names, const char* last = " or ") {
-  std::string text;
-  for (std::size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : i + 1 == names.size() ? last : ", ") + names[i];
-  return text;
-}
-
 std::vector<std::string> AppNames() {
   std::vector<std::string> names;
   for (const auto& app : catalogue::OfficeApps) names.emplace_back(app.DisplayName);
@@ -46,9 +40,7 @@ std::vector<std::string> VersionNames() {
 std::string AppOptionText() {
   std::vector<std::string> names = AppNames();
   names[catalogue::kDefaultApp] += " (default)";
-  std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
-  return text + " (any letter case)";
+  return Listed(names, ", ") + " (any letter case)";
 }
 
 // The versions by name, the default one marked, and the other names each is known by.
@@ -58,17 +50,17 @@ std::string VersionOptionText() {
   std::vector<std::string> aliases;
   for (std::size_t v = 0; v < catalogue::OfficeVersions.size(); ++v)
     for (const std::string_view alias : catalogue::VersionAliases(v)) aliases.push_back("\"" + std::string(alias) + "\"");
-  std::string text = Listed(names);
+  std::string text = Listed(names, " or ");
   if (!aliases.empty()) text += " (" + Listed(aliases, " and ") + " are accepted too)";
   return text;
 }
 
 std::string UnknownApp(const std::string& name) {
-  return "unknown host application '" + name + "' (use " + Listed(AppNames()) + ")";
+  return "unknown host application '" + name + "' (use " + Listed(AppNames(), " or ") + ")";
 }
 
 std::string UnknownVersion(const std::string& name) {
-  return "unknown Office version '" + name + "' (use " + Listed(VersionNames()) + ")";
+  return "unknown Office version '" + name + "' (use " + Listed(VersionNames(), " or ") + ")";
 }
 
 void DescribeGenerate(CLI::App& app, Words& w) {
@@ -111,7 +103,7 @@ void DescribeGenerate(CLI::App& app, Words& w) {
 
 CLI::App* DescribeCheck(CLI::App& app, Words& w) {
   CLI::App* check = app.add_subcommand("check", "say why Office would not load an add-in (Windows; read-only)");
-  check->add_option("-a,--app", w.app, "one host: " + Listed(AppNames()) + " (any letter case); every host by default");
+  check->add_option("-a,--app", w.app, "one host: " + Listed(AppNames(), " or ") + " (any letter case); every host by default");
   auto* className = check->add_option("-c,--class-name", w.className,
                                       "the add-in of a generated project, by its class name (ProgID AddinLib.<name>)");
   check->add_option("--prog-id", w.progId, "the add-in of this ProgID, made with Quillfern or not")->excludes(className);
