@@ -50,8 +50,7 @@ std::error_code WriteAll(int fd, std::string_view bytes) {
   return {};
 }
 
-// The error of a failing call, or EIO for a count that fell short without
-// one (a file system out of room may give that).
+// No error when the call succeeded; otherwise its error (LastError).
 std::error_code Check(bool ok) { return ok ? std::error_code() : LastError(); }
 
 }  // namespace
