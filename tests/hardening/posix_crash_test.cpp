@@ -17,36 +17,10 @@
 
 #include "generator/project_files.h"
 #include "support/generator_support.h"
+#include "support/posix_support.h"
 
 namespace quillfern::testing {
 namespace {
-
-// Runs Argv (no shell) with its output to /dev/null, or into Output when
-// given; its exit status, or 128 + the signal that ended it.
-int RunProgram(const std::vector<std::string>& argv, std::string* output = nullptr) {
-  int channel[2] = {-1, -1};
-  if (output && ::pipe(channel) != 0) return -1;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int sink = output ? channel[1] : ::open("/dev/null", O_WRONLY);
-    ::dup2(sink, 1);
-    ::dup2(sink, 2);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    ::execvp(args[0], args.data());
-    ::_exit(127);
-  }
-  if (output) {
-    ::close(channel[1]);
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) output->append(buffer, static_cast<std::size_t>(n));
-    ::close(channel[0]);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 // The generator for Word with fixed values (so that a retry writes the same
 // bytes), into Folder.
@@ -59,8 +33,6 @@ std::vector<std::string> UnderStrace(const std::string& injection, std::vector<s
   argv.insert(argv.begin(), {"strace", "-o", "/dev/null", "-e", injection});
   return argv;
 }
-
-bool HasStrace() { return RunProgram({"strace", "-o", "/dev/null", "true"}) == 0; }
 
 // Where the runs go: a file system in memory where there is one, since a
 // disk's flushes would make hundreds of runs slow and what is tested here
@@ -200,7 +172,7 @@ TEST(Concurrency, TwoGenerationsIntoOneFolderNeverMixAndTheGuardHolds) {
     for (int i = 0; i < 2; ++i) {
       int w = 0;
       ::waitpid(pids[i], &w, 0);
-      status[i] = WIFEXITED(w) ? WEXITSTATUS(w) : 128 + WTERMSIG(w);
+      status[i] = StatusOf(w);
     }
     const FileBytes now = FilesIn(folder);
     const std::string what = "pair " + std::to_string(pair) + (sameClass ? " (one class)" : " (two classes)");

@@ -22,6 +22,7 @@
 
 #include "platform/files.h"
 #include "support/cli_support.h"
+#include "support/posix_support.h"
 
 namespace quillfern::testing {
 namespace {
@@ -49,13 +50,11 @@ ChildResult InChild(const std::function<int(std::string& report)>& body) {
     ::_exit(status);
   }
   ::close(channel[1]);
-  std::string report;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<std::size_t>(n));
+  const std::string report = ReadUntilClosed(channel[0]);
   ::close(channel[0]);
   int wstatus = 0;
   ::waitpid(pid, &wstatus, 0);
-  return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus), report};
+  return {StatusOf(wstatus), report};
 }
 
 // Runs Command through the shell and appends what it writes to Output: its
@@ -65,8 +64,7 @@ int RunShell(const std::string& command, std::string& output) {
   if (!run) return 99;
   char buffer[4096];
   for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, run)) > 0;) output.append(buffer, n);
-  const int status = ::pclose(run);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return StatusOf(::pclose(run));
 }
 
 // In a child: files may not grow past Limit bytes, and going past fails the
@@ -290,8 +288,7 @@ int WatchDryRun(const TempFolder& where, const std::vector<std::string>& args, s
 // and each ends with the exit status a real run gives (the CLI's tests run
 // the same forms for real).
 TEST(DryRun, MakesNoFileOrFolderForAnyFolderFormAsStraceSeesIt) {
-  std::string found;
-  if (RunShell("command -v strace", found) != 0) GTEST_SKIP() << "strace is not installed: scripts/install-packages tests";
+  if (!HasStrace()) GTEST_SKIP() << "strace is not installed: scripts/install-packages tests";
   for (const FolderForm& form : FolderForms()) {
     SCOPED_TRACE(form.what);
     TempFolder temp;
