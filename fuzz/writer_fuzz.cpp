@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
+#include "generator/project_files.h"
 #include "generator/project_writer.h"
 
 namespace {
@@ -36,13 +37,6 @@ fs::path& Folder() {
 }
 
 const char* const kClasses[] = {"AAddin", "BAddin", "Unit1", "Readme"};
-const char* const kCommon[] = {"Unit1.pas", "Install.bat", "Uninstall.bat", "Readme.txt"};
-
-std::vector<std::string> NamesOf(const std::string& className) {
-  std::vector<std::string> names = {className + ".dpr", className + ".dof", className + ".tlb"};
-  names.insert(names.end(), std::begin(kCommon), std::end(kCommon));
-  return names;
-}
 
 // What stands at a name: its kind, its bytes or where it points.
 struct Seen {
@@ -122,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (entry.path().filename() != "outside.txt") fs::remove_all(entry.path());
   }
   const std::string className = kClasses[(fields[0].empty() ? 0 : static_cast<unsigned char>(fields[0][0])) % 4];
-  const std::vector<std::string> names = NamesOf(className);
+  const std::vector<std::string> names = generator::ProjectFileNames(className);
   // Fields 1 to 7: the new bytes of the seven files ("=" keeps what the
   // name holds now, so that unchanged files are met too); the rest: entries.
   generator::ProjectFileSet files;
